@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
 #include "flyobj.h"
 #include "pathsprite.h"
 
@@ -16,7 +18,7 @@ const unsigned int MAX_SPRITES = 20;
 const int MAX_TARGETS = 3;
 
 // One landing target: landing area, approach area, landing type.
-struct TargetSpec {
+struct TargetLayout {
     int x, y, w, h;
     int preX, preY, preW, preH;
     int type;
@@ -25,7 +27,7 @@ struct TargetSpec {
 // The airfield. Type 1: the east-west runway with its approach area at the
 // west end; type 2: the north-south runway approached from the south; type 3:
 // the pad inside a square approach area with a margin of 6 pixels.
-inline constexpr TargetSpec AIRFIELD[MAX_TARGETS] = {
+inline constexpr TargetLayout AIRFIELD[MAX_TARGETS] = {
     {294, 186, 167, 22, 254, 186, 40, 22, 1},
     {423, 160, 22, 167, 423, 327, 22, 40, 2},
     {490, 255, 24, 24, 484, 249, 36, 36, 3},
@@ -105,6 +107,12 @@ bool loadInterfaceBitmaps();
 void buildAirfield();
 bool buildFleet();
 
+// Runs passes of the main loop until Escape or a quit event.
+void runMainLoop();
+
+// The leading decimal number of the file, after optional white space; 0 when
+// there is none, when it is negative or when it does not fit highscore.
+unsigned int parseHighscore(FILE* file);
 void readHighscore();
 void writeHighscore();
 void addNewSprite();

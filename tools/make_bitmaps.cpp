@@ -1,0 +1,87 @@
+// make_bitmaps: draws every bitmap the game loads.
+//
+//   make_bitmaps OUTDIR                      writes the sixteen bitmaps
+//   make_bitmaps --preview SHEET BITMAPSDIR  composes a preview sheet
+//
+// The output depends on nothing but this code: the same bytes on every run.
+#include <SDL_gfxPrimitives.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "art.h"
+#include "bitmap_paths.h"
+#include "canvas.h"
+#include "preview.h"
+
+namespace {
+
+const int EXIT_DONE = 0;
+const int EXIT_USAGE = 1;
+const int EXIT_FAILED = 2;
+
+// Saves and frees the bitmap; a null bitmap is a failure to draw it.
+bool saveBitmap(SDL_Surface* bitmap, const std::string& dir, const char* gameFile)
+{
+    const std::string path = bitmapPath(dir, gameFile);
+    if (bitmap == nullptr) {
+        std::fprintf(stderr, "Couldn't draw %s: %s\n", path.c_str(), SDL_GetError());
+        return false;
+    }
+    const bool saved = saveCanvas(bitmap, path);
+    SDL_FreeSurface(bitmap);
+    return saved;
+}
+
+bool writeAllBitmaps(const std::string& dir)
+{
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        std::fprintf(stderr, "Couldn't create %s: %s\n", dir.c_str(), error.message().c_str());
+        return false;
+    }
+    bool ok = saveBitmap(drawBackground(), dir, BACKGROUND_FILE);
+    ok = saveBitmap(drawDigitStrip(), dir, DIGITS_FILE) && ok;
+    ok = saveBitmap(drawPauseText(), dir, PAUSE_TEXT_FILE) && ok;
+    ok = saveBitmap(drawPresskeyText(), dir, PRESSKEY_TEXT_FILE) && ok;
+    for (const AircraftClass& fleetClass : FLEET) {
+        for (AircraftLook look : AIRCRAFT_LOOKS) {
+            ok = saveBitmap(drawAircraft(fleetClass, look), dir, fileOfLook(fleetClass, look)) && ok;
+        }
+    }
+    return ok;
+}
+
+// SDL_gfx keeps a surface per glyph it has drawn; choosing the font again
+// frees them.
+void releaseFontCache()
+{
+    gfxPrimitivesSetFont(nullptr, 0, 0);
+}
+
+void printUsage()
+{
+    std::fprintf(stderr,
+                 "usage: make_bitmaps OUTDIR\n"
+                 "       make_bitmaps --preview SHEET.bmp BITMAPSDIR\n");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    int status = EXIT_USAGE;
+    if (argc == 2 && argv[1][0] != '-') {
+        status = writeAllBitmaps(argv[1]) ? EXIT_DONE : EXIT_FAILED;
+    } else if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
+        status = renderPreview(argv[3], argv[2]) ? EXIT_DONE : EXIT_FAILED;
+    } else {
+        printUsage();
+    }
+    releaseFontCache();
+    return status;
+}

@@ -1,0 +1,163 @@
+// A preview sheet: the bitmaps as the game's 16-bit screen shows them, every
+// aircraft look on the field, both counters and both texts.
+#include "preview.h"
+
+#include <SDL_gfxPrimitives.h>
+
+#include <cstdio>
+#include <string>
+
+#include "art.h"
+#include "bitmap_paths.h"
+#include "skyrel_main.h"
+
+namespace {
+
+const Uint32 RGB565_RED = 0xF800;
+const Uint32 RGB565_GREEN = 0x07E0;
+const Uint32 RGB565_BLUE = 0x001F;
+const int NUM_LOOKS = sizeof AIRCRAFT_LOOKS / sizeof AIRCRAFT_LOOKS[0];
+
+const unsigned int SAMPLE_SCORE = 42;
+const unsigned int SAMPLE_HIGHSCORE = 1234;
+
+// The looks of each class side by side in a column of rows, on open grass.
+const int SAMPLE_LEFT = 30;
+const int SAMPLE_TOP = 170;
+const int SAMPLE_PITCH = 36;
+
+// Aircraft as play would show them: on approach, crossing paths, crashed
+// under the press-key text.
+enum FleetRow { CLASS_D, CLASS_C, CLASS_B, CLASS_A };  // the rows of the fleet table
+struct Placement {
+    FleetRow fleetRow;
+    AircraftLook look;
+    int centreX, centreY;
+};
+const Placement IN_PLAY[] = {
+    {CLASS_A, AircraftLook::Approach, 222, 226}, {CLASS_C, AircraftLook::Approach, 460, 400},
+    {CLASS_D, AircraftLook::Approach, 556, 300}, {CLASS_C, AircraftLook::Normal, 300, 300},
+    {CLASS_D, AircraftLook::Normal, 600, 90},    {CLASS_A, AircraftLook::Normal, 120, 400},
+    {CLASS_C, AircraftLook::Crashed, 300, 434},  {CLASS_B, AircraftLook::Crashed, 318, 442},
+    {CLASS_B, AircraftLook::Normal, 560, 410},   {CLASS_A, AircraftLook::Normal, 350, 250},
+};
+
+// The routes of the sample aircraft on approach, as the game draws them.
+const Coord ROUTE_EAST_WEST[] = {{222, 226}, {246, 200}, {262, 197}, {310, 197}};
+const Coord ROUTE_NORTH_SOUTH[] = {{460, 400}, {440, 380}, {434, 350}, {434, 320}};
+const Coord ROUTE_PAD[] = {{556, 300}, {530, 285}, {502, 267}};
+const Uint8 ROUTE_ALPHA = 100;
+
+SDL_Surface* createScreen()
+{
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_WIDTH, SCREEN_HEIGHT, 16, RGB565_RED,
+                                RGB565_GREEN, RGB565_BLUE, 0);
+}
+
+// Loads a bitmap and converts it to the screen's format the way the game
+// does, optionally with black as the colour key; nullptr on failure.
+SDL_Surface* loadAsScreen(const std::string& dir, const char* file, SDL_Surface* screen,
+                          bool keyed)
+{
+    const std::string path = bitmapPath(dir, file);
+    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+    if (loaded == nullptr) {
+        std::fprintf(stderr, "Couldn't load bitmap %s: %s\n", path.c_str(), SDL_GetError());
+        return nullptr;
+    }
+    if (keyed) {
+        SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, SDL_MapRGB(loaded->format, 0, 0, 0));
+    }
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, screen->format, SDL_SWSURFACE);
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
+void blitAt(SDL_Surface* bitmap, SDL_Surface* screen, int x, int y)
+{
+    SDL_Rect at = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    SDL_BlitSurface(bitmap, nullptr, screen, &at);
+}
+
+void blitCentred(SDL_Surface* bitmap, SDL_Surface* screen, int centreX, int centreY)
+{
+    blitAt(bitmap, screen, centreX - bitmap->w / 2, centreY - bitmap->h / 2);
+}
+
+void drawCounter(SDL_Surface* digits, SDL_Surface* screen, unsigned int value, int x)
+{
+    for (unsigned int divisor = 1000; divisor > 0; divisor /= 10) {
+        SDL_Rect glyph = {static_cast<Sint16>(DIGIT_WIDTH * (value / divisor % 10)), 0,
+                          static_cast<Uint16>(DIGIT_WIDTH), static_cast<Uint16>(DIGIT_HEIGHT)};
+        SDL_Rect at = {static_cast<Sint16>(x), static_cast<Sint16>(COUNTER_Y), 0, 0};
+        SDL_BlitSurface(digits, &glyph, screen, &at);
+        x += DIGIT_WIDTH;
+    }
+}
+
+template <size_t N>
+void drawRoute(SDL_Surface* screen, const Coord (&route)[N])
+{
+    for (size_t i = 1; i < N; ++i) {
+        lineRGBA(screen, route[i - 1].x, route[i - 1].y, route[i].x, route[i].y, 0, 255, 0,
+                 ROUTE_ALPHA);
+    }
+}
+
+void drawSampleRoutes(SDL_Surface* screen)
+{
+    drawRoute(screen, ROUTE_EAST_WEST);
+    drawRoute(screen, ROUTE_NORTH_SOUTH);
+    drawRoute(screen, ROUTE_PAD);
+}
+
+}  // namespace
+
+bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
+{
+    SDL_Surface* screen = createScreen();
+    SDL_Surface* background = loadAsScreen(bitmapsDir, BACKGROUND_FILE, screen, false);
+    SDL_Surface* digits = loadAsScreen(bitmapsDir, DIGITS_FILE, screen, false);
+    SDL_Surface* pauseText = loadAsScreen(bitmapsDir, PAUSE_TEXT_FILE, screen, true);
+    SDL_Surface* presskeyText = loadAsScreen(bitmapsDir, PRESSKEY_TEXT_FILE, screen, true);
+    SDL_Surface* looks[NUM_AIRCRAFT_CLASSES][NUM_LOOKS] = {};
+    bool complete = screen && background && digits && pauseText && presskeyText;
+    for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
+        for (int look = 0; look < NUM_LOOKS; ++look) {
+            looks[c][look] = loadAsScreen(bitmapsDir, fileOfLook(FLEET[c], AIRCRAFT_LOOKS[look]), screen, true);
+            complete = complete && looks[c][look] != nullptr;
+        }
+    }
+    if (complete) {
+        blitAt(background, screen, 0, 0);
+        drawCounter(digits, screen, SAMPLE_SCORE, SCORE_X);
+        drawCounter(digits, screen, SAMPLE_HIGHSCORE, HIGHSCORE_X);
+        drawSampleRoutes(screen);
+        for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
+            for (int look = 0; look < NUM_LOOKS; ++look) {
+                blitAt(looks[c][look], screen, SAMPLE_LEFT + look * SAMPLE_PITCH,
+                       SAMPLE_TOP + c * SAMPLE_PITCH);
+            }
+        }
+        for (const Placement& p : IN_PLAY) {
+            blitCentred(looks[p.fleetRow][static_cast<int>(p.look)], screen, p.centreX, p.centreY);
+        }
+        blitAt(pauseText, screen, (SCREEN_WIDTH - pauseText->w) / 2, PAUSE_TEXT_Y);
+        blitAt(presskeyText, screen, (SCREEN_WIDTH - presskeyText->w) / 2, PRESSKEY_TEXT_Y);
+        if (SDL_SaveBMP(screen, sheetPath.c_str()) != 0) {
+            std::fprintf(stderr, "Couldn't write %s: %s\n", sheetPath.c_str(), SDL_GetError());
+            complete = false;
+        }
+    }
+    for (auto& classLooks : looks) {
+        for (SDL_Surface* look : classLooks) {
+            SDL_FreeSurface(look);
+        }
+    }
+    SDL_FreeSurface(presskeyText);
+    SDL_FreeSurface(pauseText);
+    SDL_FreeSurface(digits);
+    SDL_FreeSurface(background);
+    SDL_FreeSurface(screen);
+    return complete;
+}
