@@ -1,0 +1,646 @@
+#include "skyrel_main.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+unsigned int score = 0;
+unsigned int highscore = 0;
+PathSprite* sprites[MAX_SPRITES] = {};
+unsigned int numsprites = 0;
+Target* targets[MAX_TARGETS] = {};
+int numtargets = 0;
+Marker* marker = nullptr;
+SDL_Surface* screen = nullptr;
+SDL_Surface* bgSurf = nullptr;
+SDL_Surface* digitSurf = nullptr;
+SDL_Surface* txtPauseSurf = nullptr;
+SDL_Surface* txtPresskeySurf = nullptr;
+Uint32 lastTick = 0;
+
+namespace {
+
+const char* const WINDOW_TITLE = "Corvane (Ver. 1.01) - http://corvane.example/";
+const char* const ICON_TITLE = "Corvane";
+
+const unsigned int MAX_COUNTER_VALUE = 9999;  // four digit cells
+const Uint8 ROUTE_RED = 0;
+const Uint8 ROUTE_GREEN = 255;
+const Uint8 ROUTE_BLUE = 0;
+const Uint8 ROUTE_ALPHA = 100;  // routes are blended over the field
+const unsigned int BLANK_COLOUR = 0;
+
+constexpr unsigned int countFleet()
+{
+    unsigned int total = 0;
+    for (const AircraftClass& c : FLEET)
+        total += c.count;
+    return total;
+}
+static_assert(countFleet() == MAX_SPRITES, "the fleet table must fill the roster");
+
+struct InterfaceBitmap {
+    const char* file;
+    SDL_Surface** surface;
+    bool keyed;  // black is transparent
+};
+
+const InterfaceBitmap INTERFACE_BITMAPS[] = {
+    {BACKGROUND_FILE, &bgSurf, false},
+    {DIGITS_FILE, &digitSurf, false},
+    {PAUSE_TEXT_FILE, &txtPauseSurf, true},
+    {PRESSKEY_TEXT_FILE, &txtPresskeySurf, true},
+};
+
+// Where a spawned aircraft enters, its step, and the square that must be
+// free of visible aircraft for it to enter.
+struct EntryPoint {
+    int x, y;
+    int vx, vy;
+    SDL_Rect clearance;
+};
+
+// How a route drag ended.
+enum class DragEnd { Released, RouteFull, GameOver, Landed };
+
+void reportBitmapFailure(const char* file)
+{
+    fprintf(stderr, "Couldn't load bitmap %s: %s\n", file, SDL_GetError());
+}
+
+// Loads a bitmap and converts it to the screen's format, so that every
+// frame's blits are plain copies. Reports the file and answers null when it
+// cannot be loaded or converted.
+SDL_Surface* loadBitmap(const char* file, bool keyed)
+{
+    SDL_Surface* loaded = SDL_LoadBMP(file);
+    if (!loaded) {
+        reportBitmapFailure(file);
+        return nullptr;
+    }
+    // Keyed before the conversion, so the converted copy keeps black transparent.
+    if (keyed)
+        SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, SDL_MapRGB(loaded->format, 0, 0, 0));
+    SDL_Surface* converted = SDL_DisplayFormat(loaded);
+    if (!converted)
+        reportBitmapFailure(file);
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
+int atLeastZero(int v)
+{
+    return v < 0 ? 0 : v;
+}
+
+SDL_Rect rectAt(int x, int y, int w, int h)
+{
+    return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
+                    static_cast<Uint16>(h)};
+}
+
+// The spawn window shrinks with the score down to its minimum, without
+// wrapping however large the score grows.
+unsigned int spawnWindow()
+{
+    const unsigned int scoreAtMinimum = (SPAWN_WINDOW_BASE - SPAWN_WINDOW_MIN) / SPAWN_WINDOW_STEP;
+    if (score >= scoreAtMinimum)
+        return SPAWN_WINDOW_MIN;
+    return SPAWN_WINDOW_BASE - SPAWN_WINDOW_STEP * score;
+}
+
+// Maps p, a point on the screen's border counted clockwise from the top-left
+// corner along the top, then down the left edge, along the bottom and down
+// the right edge, to an entry point flush with that edge, heading inwards.
+EntryPoint entryPointAt(int p, int spriteWidth, int spriteHeight)
+{
+    const int w = screen->w;
+    const int h = screen->h;
+    const int half = SPAWN_CLEARANCE / 2;
+    EntryPoint e{};
+    int cx = 0;
+    int cy = 0;
+    if (p < w) {
+        e.x = atLeastZero(p - spriteWidth);
+        e.y = 0;
+        e.vy = 1;
+        cx = atLeastZero(e.x - half);
+        cy = 0;
+    } else if (p < w + h) {
+        e.x = 0;
+        e.y = atLeastZero(p - w - spriteHeight);
+        e.vx = 1;
+        cx = 0;
+        cy = atLeastZero(e.y - half);
+    } else if (p < 2 * w + h) {
+        e.x = atLeastZero(p - w - h - spriteWidth);
+        e.y = h - spriteHeight;
+        e.vy = -1;
+        cx = atLeastZero(e.x - half);
+        cy = h - SPAWN_CLEARANCE;
+    } else {
+        e.x = w - spriteWidth;
+        e.y = atLeastZero(p - 2 * w - h - spriteHeight);
+        e.vx = -1;
+        cx = w - SPAWN_CLEARANCE;
+        cy = atLeastZero(e.y - half);
+    }
+    e.clearance = rectAt(cx, cy, SPAWN_CLEARANCE, SPAWN_CLEARANCE);
+    return e;
+}
+
+bool isEntryBlocked(SDL_Rect* clearance)
+{
+    for (unsigned int i = 0; i < numsprites; ++i) {
+        if (sprites[i]->collisionCheckOutline(clearance))
+            return true;
+    }
+    return false;
+}
+
+FlyObj* aircraftAt(unsigned int index)
+{
+    // Every entry of the roster is built as an aircraft.
+    return static_cast<FlyObj*>(sprites[index]);
+}
+
+// Blits a text centred across the screen at y; answers the rectangle the
+// blit covered, clipped to the screen.
+SDL_Rect blitCentred(SDL_Surface* text, int y)
+{
+    SDL_Rect dest = rectAt((screen->w - text->w) / 2, y, 0, 0);
+    SDL_BlitSurface(text, nullptr, screen, &dest);
+    return dest;
+}
+
+void drawBackground()
+{
+    SDL_BlitSurface(bgSurf, nullptr, screen, nullptr);
+}
+
+void moveAircraft()
+{
+    for (unsigned int i = 0; i < numsprites; ++i)
+        sprites[i]->move(screen, BLANK_COLOUR);
+}
+
+void landAircraft()
+{
+    for (unsigned int i = 0; i < numsprites; ++i) {
+        if (sprites[i]->checkTarget(targets, numtargets)) {
+            sprites[i]->remove(screen, BLANK_COLOUR);
+            ++score;
+        }
+    }
+}
+
+// Shows the colliding pair with their crashed looks on a whole frame.
+void crashAircraft(int first, int second)
+{
+    sprites[first]->state = Crashed;
+    sprites[second]->state = Crashed;
+    aircraftAt(first)->setCrashed();
+    aircraftAt(second)->setCrashed();
+    sprites[first]->draw(screen);
+    sprites[second]->draw(screen);
+    redraw();
+}
+
+void serveMarker()
+{
+    if (marker && marker->startSprite(screen)) {
+        delete marker;
+        marker = nullptr;
+    }
+}
+
+// Waits out the rest of the tick period since the previous tick. The rest is
+// taken from a second reading of the clock and is never negative: a late
+// tick does not wait, and is not made up.
+void waitForTickPeriod()
+{
+    if (SDL_GetTicks() - lastTick >= TICK_PERIOD)
+        return;
+    const Uint32 elapsed = SDL_GetTicks() - lastTick;
+    if (elapsed < TICK_PERIOD)
+        SDL_Delay(TICK_PERIOD - elapsed);
+}
+
+bool isQuitRequest(const SDL_Event& event)
+{
+    return event.type == SDL_QUIT ||
+           (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE);
+}
+
+// Reads the pointer position of a mouse event; other events carry none and
+// leave point as it was.
+void readPointer(const SDL_Event& event, Coord* point)
+{
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        point->x = event.motion.x;
+        point->y = event.motion.y;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        point->x = event.button.x;
+        point->y = event.button.y;
+        break;
+    default:
+        break;
+    }
+}
+
+// Appends one point per pass while the button is held, running a game tick
+// per pass, until a button is released, the route is full, the game ends or
+// the aircraft lands. A quit asked for meanwhile is kept in quitRequest.
+DragEnd dragRoute(PathSprite* aircraft, SDL_Event* event,
+                  std::optional<SDL_Event>* quitRequest)
+{
+    Coord point{0, 0};
+    readPointer(*event, &point);
+    aircraft->clearPath();  // a new drag replaces any route
+    for (;;) {
+        readPointer(*event, &point);
+        if (!aircraft->addToPath(point.x, point.y))
+            return DragEnd::RouteFull;
+        // With nothing waiting the record keeps the event read before, and
+        // the same point is appended again on the next pass.
+        if (SDL_PollEvent(event) && isQuitRequest(*event) && !*quitRequest)
+            *quitRequest = *event;
+        if (event->type == SDL_MOUSEBUTTONUP)
+            return DragEnd::Released;
+        if (!doGameTickTasks())
+            return DragEnd::GameOver;
+        if (aircraft->state == Inactive)
+            return DragEnd::Landed;
+    }
+}
+
+// A route from an approach area onto the landing area of a target of the
+// aircraft's type puts it on approach; any other route leaves it routed.
+void judgeRoute(FlyObj* aircraft)
+{
+    if (aircraft->checkPath(targets, numtargets)) {
+        aircraft->setOnApproach();
+        aircraft->state = OnApproach;
+    } else {
+        aircraft->setNormal();
+        aircraft->state = Routed;
+    }
+}
+
+}  // namespace
+
+// One pass of the main loop after another until Escape or a quit event;
+// a halted game waits a tick period per pass instead of running a tick.
+void runMainLoop()
+{
+    bool paused = false;
+    bool quit = false;
+    SDL_Event event;
+    while (!quit) {
+        addNewSprite();
+        while (SDL_PollEvent(&event)) {
+            switch (event.type) {
+            case SDL_KEYDOWN:
+                if (event.key.keysym.sym == SDLK_ESCAPE) {
+                    quit = true;
+                } else if (!paused) {
+                    paused = true;
+                    pauseScreen();
+                } else {
+                    paused = false;  // the next tick's frame covers what was shown
+                }
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                if (!paused)
+                    paused = !handleMouseInput(&event);
+                break;
+            case SDL_QUIT:
+                quit = true;
+                break;
+            default:
+                break;
+            }
+        }
+        if (!paused)
+            paused = !doGameTickTasks();
+        else if (!quit)
+            SDL_Delay(TICK_PERIOD);  // a halted game must not keep a core busy
+    }
+}
+
+bool loadInterfaceBitmaps()
+{
+    for (const InterfaceBitmap& bitmap : INTERFACE_BITMAPS) {
+        *bitmap.surface = loadBitmap(bitmap.file, bitmap.keyed);
+        if (!*bitmap.surface)
+            return false;
+    }
+    return true;
+}
+
+void buildAirfield()
+{
+    for (int i = 0; i < MAX_TARGETS; ++i) {
+        const TargetLayout& t = AIRFIELD[i];
+        targets[i] = new Target(t.x, t.y, t.w, t.h, t.preX, t.preY, t.preW, t.preH, t.type);
+    }
+    numtargets = MAX_TARGETS;
+}
+
+// Every aircraft loads its own copies of its class's three looks.
+bool buildFleet()
+{
+    for (const AircraftClass& c : FLEET) {
+        for (unsigned int n = 0; n < c.count; ++n) {
+            SDL_Surface* normal = loadBitmap(c.normalFile, true);
+            SDL_Surface* approach = normal ? loadBitmap(c.approachFile, true) : nullptr;
+            SDL_Surface* crashed = approach ? loadBitmap(c.crashedFile, true) : nullptr;
+            if (!crashed) {
+                SDL_FreeSurface(approach);
+                SDL_FreeSurface(normal);
+                return false;
+            }
+            FlyObj* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
+            ++numsprites;
+            sprites[numsprites - 1] = aircraft;
+        }
+    }
+    return true;
+}
+
+extern "C" int SDL_main(int, char*[])
+{
+    srand(static_cast<unsigned int>(time(nullptr)));
+
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
+        return EXIT_NO_SDL;
+    }
+    screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
+    if (!screen) {
+        fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+        SDL_Quit();
+        exit(EXIT_NO_VIDEO_MODE);
+    }
+    SDL_WM_SetCaption(WINDOW_TITLE, ICON_TITLE);
+
+    if (!loadInterfaceBitmaps()) {
+        SDL_Quit();
+        return EXIT_NO_BITMAP;
+    }
+    buildAirfield();
+    if (!buildFleet()) {
+        SDL_Quit();
+        return EXIT_NO_BITMAP;
+    }
+    readHighscore();
+
+    runMainLoop();
+
+    SDL_Quit();
+    return EXIT_OK;
+}
+
+unsigned int parseHighscore(FILE* file)
+{
+    int c = fgetc(file);
+    while (c != EOF && isspace(c))
+        c = fgetc(file);
+    if (c == '+')
+        c = fgetc(file);
+    if (c == EOF || !isdigit(c))
+        return 0;  // nothing, a sign of a negative number, or no number at all
+
+    const unsigned long long limit = 0xFFFFFFFFull;  // the range of highscore
+    unsigned long long value = 0;
+    while (c != EOF && isdigit(c)) {
+        value = value * 10 + static_cast<unsigned int>(c - '0');
+        if (value > limit)
+            return 0;
+        c = fgetc(file);
+    }
+    return static_cast<unsigned int>(value);
+}
+
+void readHighscore()
+{
+    highscore = 0;
+    FILE* file = fopen(HIGHSCORE_FILE, "r");
+    if (!file)
+        return;
+    highscore = parseHighscore(file);
+    fclose(file);
+}
+
+// Writes to a fresh file beside the old one and renames it over the old one
+// only once it is complete, so the file always holds the old number or the
+// new one. On any failure the old file stays and the new value lives on in
+// memory only.
+void writeHighscore()
+{
+    const mode_t READABLE_BY_ALL = 0644;
+    std::string tempName = std::string(HIGHSCORE_FILE) + ".XXXXXX";
+    const int fd = mkstemp(tempName.data());
+    if (fd < 0)
+        return;
+    FILE* file = fdopen(fd, "w");
+    if (!file) {
+        close(fd);
+        unlink(tempName.c_str());
+        return;
+    }
+    const bool written = fchmod(fd, READABLE_BY_ALL) == 0 && fprintf(file, "%u", highscore) > 0 &&
+                         fflush(file) == 0 && fsync(fd) == 0;
+    const bool closed = fclose(file) == 0;
+    if (!written || !closed || rename(tempName.c_str(), HIGHSCORE_FILE) != 0)
+        unlink(tempName.c_str());
+}
+
+void addNewSprite()
+{
+    if (marker)
+        return;
+    const unsigned int k = static_cast<unsigned int>(rand()) % spawnWindow();
+    if (k >= numsprites)
+        return;
+    PathSprite* candidate = sprites[k];
+    if (candidate->state != Inactive)
+        return;
+
+    const int border = 2 * (screen->w + screen->h);
+    const int p = rand() % border;
+    EntryPoint entry = entryPointAt(p, candidate->getWidth(), candidate->getHeight());
+    if (isEntryBlocked(&entry.clearance))
+        return;
+
+    candidate->setPos(entry.x, entry.y);
+    candidate->setVelocity(entry.vx, entry.vy);
+    candidate->clearPath();
+    aircraftAt(k)->setNormal();
+    marker = new Marker(candidate, MARKER_DELAY);
+}
+
+void drawDigits(unsigned int value, int x)
+{
+    if (value > MAX_COUNTER_VALUE)
+        value = MAX_COUNTER_VALUE;
+    SDL_Rect glyph = rectAt(0, 0, DIGIT_WIDTH, DIGIT_HEIGHT);
+    int cellX = x;
+    for (unsigned int divisor = 1000; divisor > 0; divisor /= 10) {
+        glyph.x = static_cast<Sint16>(DIGIT_WIDTH * (value / divisor));
+        value %= divisor;
+        SDL_Rect cell = rectAt(cellX, COUNTER_Y, 0, 0);
+        SDL_BlitSurface(digitSurf, &glyph, screen, &cell);
+        cellX += DIGIT_WIDTH;
+    }
+}
+
+void drawScore()
+{
+    drawDigits(score, SCORE_X);
+    drawDigits(highscore, HIGHSCORE_X);
+}
+
+// Routes lie under every aircraft, a higher index covers a lower one, and
+// the marker lies on top of all.
+void redraw()
+{
+    drawBackground();
+    drawScore();
+    for (unsigned int i = 0; i < numsprites; ++i)
+        sprites[i]->drawPathRGBA(screen, ROUTE_RED, ROUTE_GREEN, ROUTE_BLUE, ROUTE_ALPHA);
+    for (unsigned int i = 0; i < numsprites; ++i)
+        sprites[i]->draw(screen);
+    if (marker)
+        marker->draw(screen, SDL_MapRGB(screen->format, 255, 255, 255));
+    SDL_Flip(screen);
+}
+
+void pauseScreen()
+{
+    drawBackground();
+    drawScore();
+    blitCentred(txtPauseSurf, PAUSE_TEXT_Y);
+    blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
+    SDL_Flip(screen);
+}
+
+// Lays the press-key text over the crash frame and shows just that text.
+void gameoverScreen()
+{
+    SDL_Rect shown = blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
+    SDL_UpdateRects(screen, 1, &shown);
+}
+
+// Moves, lands, looks for a crash, serves the marker and shows the frame,
+// then paces. A crash still runs the rest of the tick; the game-over tasks
+// come last.
+bool doGameTickTasks()
+{
+    moveAircraft();
+    landAircraft();
+    int first = 0;
+    int second = 0;
+    const bool gameOver = checkSpriteCollision(&first, &second);
+    if (gameOver)
+        crashAircraft(first, second);
+    serveMarker();
+    redraw();
+    waitForTickPeriod();
+    lastTick = SDL_GetTicks();
+    if (gameOver) {
+        doGameoverTasks();
+        return false;
+    }
+    return true;
+}
+
+// The first pair, by lowest i and then lowest j, in which a corner of
+// aircraft i lies inside aircraft j. The test is one-sided: j's corners are
+// never tested against i.
+bool checkSpriteCollision(int* first, int* second)
+{
+    for (unsigned int i = 0; i + 1 < numsprites; ++i) {
+        for (unsigned int j = i + 1; j < numsprites; ++j) {
+            if (sprites[i]->collisionCheckOutline(sprites[j])) {
+                *first = static_cast<int>(i);
+                *second = static_cast<int>(j);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void doGameoverTasks()
+{
+    gameoverScreen();
+    if (score > highscore) {
+        highscore = score;
+        writeHighscore();
+    }
+    resetSituation();
+}
+
+// Empties the field for the next game, the pending marker included: its
+// aircraft would otherwise appear unannounced at (0, 0).
+void resetSituation()
+{
+    score = 0;
+    for (unsigned int i = 0; i < numsprites; ++i) {
+        sprites[i]->remove(screen, BLANK_COLOUR);
+        aircraftAt(i)->setNormal();
+        sprites[i]->clearPath();
+        sprites[i]->state = Inactive;
+        sprites[i]->setPos(0, 0);
+    }
+    delete marker;
+    marker = nullptr;
+}
+
+int clickOnSprite(int x, int y)
+{
+    for (unsigned int i = 0; i < numsprites; ++i) {
+        if (sprites[i]->collisionCheck(x, y))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// A press on an aircraft starts a route drag. Answers false when the game
+// ended during the drag. A quit asked for during the drag is put back on the
+// queue for the main loop, however the drag ended.
+bool handleMouseInput(SDL_Event* event)
+{
+    const int index = clickOnSprite(event->button.x, event->button.y);
+    if (index < 0)
+        return true;
+    FlyObj* aircraft = aircraftAt(static_cast<unsigned int>(index));
+
+    std::optional<SDL_Event> quitRequest;
+    const DragEnd end = dragRoute(aircraft, event, &quitRequest);
+    if (quitRequest)
+        SDL_PushEvent(&*quitRequest);
+
+    switch (end) {
+    case DragEnd::GameOver:
+        return false;
+    case DragEnd::Landed:
+        return true;  // it stays as the landing left it: hidden, without a route
+    case DragEnd::Released:
+    case DragEnd::RouteFull:
+        break;
+    }
+    judgeRoute(aircraft);
+    aircraft->draw(screen);
+    return true;
+}
