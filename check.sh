@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev \
-    libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
+    libgtest-dev libbenchmark-dev xvfb xdotool imagemagick clang libclang-rt-14-dev time
 
 cmake -S . -B build/check -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON
