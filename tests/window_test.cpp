@@ -1,42 +1,19 @@
-// The real corvane binary: start-up failures, and a window under Xvfb.
+// The real corvane binary: no display, and a window under Xvfb.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
+#include "game_process.h"
 #include "skyrel_main.h"
 #include "x_session.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
 const int EXIT_TIMEOUT_MS = 20000;
 const int SCREEN_TIMEOUT_MS = 10000;
-
-// A scratch working folder for one run of the game.
-class WorkFolder {
-public:
-    WorkFolder()
-    {
-        char pattern[] = "/tmp/corvane-run-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~WorkFolder() { fs::remove_all(path); }
-
-    // A full copy of the game's bitmaps, for a test to damage.
-    void copyBitmaps() { fs::copy(CORVANE_BITMAPS_DIR, path + "/bitmaps"); }
-    void linkBitmaps() { fs::create_directory_symlink(CORVANE_BITMAPS_DIR, path + "/bitmaps"); }
-
-    std::string path;
-};
-
-std::vector<std::string> gameEnv(const std::string& driver)
-{
-    return {"SDL_VIDEODRIVER=" + driver, "LSAN_OPTIONS=suppressions=" CORVANE_LSAN_SUPPRESSIONS};
-}
 
 // Counts the visible pixels of a keyed bitmap that a screenshot shows at (x, y).
 int shownPixels(SDL_Surface* shot, SDL_Surface* bitmap, int x, int y)
@@ -62,31 +39,13 @@ int visiblePixels(SDL_Surface* bitmap)
 
 }  // namespace
 
-TEST(GameProcess, AMissingBitmapEndsTheGameWithStatusThreeNamingTheFile)
-{
-    const std::vector<std::string> files = {
-        BACKGROUND_FILE, DIGITS_FILE, PAUSE_TEXT_FILE, PRESSKEY_TEXT_FILE,
-        "bitmaps/a1.bmp", "bitmaps/b2.bmp", "bitmaps/c4.bmp", "bitmaps/d4.bmp",
-    };
-    for (const std::string& file : files) {
-        WorkFolder dir;
-        dir.copyBitmaps();
-        fs::remove(dir.path + "/" + file);
-        ChildProcess game({CORVANE_BINARY}, gameEnv("dummy"), dir.path, dir.path + "/stderr.txt");
-        EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_BITMAP) << file;
-        const std::string message = readFile(dir.path + "/stderr.txt");
-        EXPECT_EQ(message.rfind("Couldn't load bitmap " + file + ": ", 0), 0u) << message;
-        EXPECT_FALSE(fs::exists(dir.path + "/" + HIGHSCORE_FILE));
-    }
-}
-
 TEST(GameProcess, WithNoDisplayTheX11DriverFailsWithStatusOne)
 {
     WorkFolder dir;
     dir.linkBitmaps();
     std::vector<std::string> env = gameEnv("x11");
     env.push_back("DISPLAY");  // unset
-    ChildProcess game({CORVANE_BINARY}, env, dir.path, dir.path + "/stderr.txt");
+    ChildProcess game({CORVANE_BINARY}, env, dir.path, dir.file("stderr.txt"));
     EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_SDL);
     const std::string message = readFile(dir.path + "/stderr.txt");
     EXPECT_EQ(message.rfind("Couldn't initialize SDL: ", 0), 0u) << message;
