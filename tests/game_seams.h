@@ -13,6 +13,12 @@
 struct FakeClock {
     Uint32 now = 0;
     Uint32 advancePerReading = 0;  // the clock moves on by this at every reading
+    // Clock readings since the last call of any other seam, and their number
+    // when the latest SDL_Delay began: a tick waits after two readings in a
+    // row (the second gives the rest of the period), a halted main loop
+    // after at most one.
+    int readingsInARow = 0;
+    int readingsBeforeDelay = 0;
     std::vector<Uint32> delays;    // every SDL_Delay asked for, in order
     // Runs inside every SDL_Delay, after it is recorded: lets a test act
     // between ticks, for example push the events of a drag as it goes on.
@@ -23,6 +29,9 @@ struct ScriptedRand {
     std::deque<int> values;  // answered first, in order
     int fallback = 2999;     // answered when the script has run out: names no
                              // aircraft while the spawn window is wider
+    // When set, answers in place of the fallback once the script has run
+    // out: random, but reproducible from the generator's seed.
+    std::function<int()> generator;
     int calls = 0;
 };
 
@@ -32,6 +41,9 @@ struct DisplayCounters {
     SDL_Rect lastUpdate = {0, 0, 0, 0};
     bool keepFrames = false;           // copy every flipped frame into frames
     std::vector<std::vector<Uint16>> frames;
+    // Runs after every SDL_Flip, with the frame on display: at least once in
+    // every game tick, whether or not the tick waits.
+    std::function<void()> onFlip;
 };
 
 extern FakeClock fakeClock;
