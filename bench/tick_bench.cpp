@@ -1,0 +1,260 @@
+// The work of one game tick without its pacing wait, and the time a frame
+// takes, with all twenty aircraft in flight.
+//
+//   tick_bench [benchmark flags] [--x11 | --display NAME] [--screen-bpp N]
+//
+// Runs on SDL's dummy video driver, with --x11 in a window of an Xvfb server
+// of its own (640x480, 24 bits deep), or with --display in a window on an X
+// display that is already there. --screen-bpp tries a screen of another depth
+// than the game's 16 bits, to see what the conversion in the flip costs.
+//
+// Ticks run on the real doGameTickTasks; before each one lastTick is set a
+// second into the past, so the tick finds its period over and does not wait
+// (the count of waits is reported, and must be 0). "segments" and "line_px"
+// are the route segments and line pixels of the first frame; the aircraft
+// use up a few waypoints before the fleet is put back, and "segments_min" is
+// the fewest segments seen at those moments.
+//
+// The linker sends the game's blits, flips and delays through the wrappers
+// below (--wrap), which take the time at the start of the frame (the blit of
+// the background) and at the start and end of the flip: "frame_us" is the
+// compose and flip part of a tick, "flip_us" the flip within it, "rest_us"
+// the rest (move, land, collide, marker, pacing check and stamp).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench_stats.h"
+#include "flight_field.h"
+#include "x_session.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const Uint32 TICK_PERIOD_AGO_MS = 1000;  // lastTick this far back: the period is over
+const int FRAMES_FOR_MEDIAN = 1000;
+
+struct FrameStamps {
+    Clock::time_point frameStart;
+    Clock::time_point flipStart;
+    Clock::time_point flipEnd;
+    long long waits = 0;
+};
+FrameStamps frameStamps;
+
+double microsecondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::micro>(to - from).count();
+}
+
+void reportRoutes(benchmark::State& state)
+{
+    state.counters["segments"] = static_cast<double>(countDrawnSegments());
+    state.counters["line_px"] = static_cast<double>(countDrawnLinePixels());
+}
+
+// Ticks on the fleet, put back where it started every TICKS_BETWEEN_RESTORES
+// ticks; the iteration time is the tick alone.
+void runTicks(benchmark::State& state, RouteShape shape)
+{
+    launchFleet(shape);
+    const FleetSnapshot start = saveFleet();
+    reportRoutes(state);
+    frameStamps.waits = 0;
+    double frameUs = 0.0;
+    double flipUs = 0.0;
+    double restUs = 0.0;
+    long long ticks = 0;
+    long long fewestSegments = countDrawnSegments();
+    int sinceRestore = 0;
+    for (auto _ : state) {
+        if (sinceRestore == TICKS_BETWEEN_RESTORES) {
+            const std::string lost = findAircraftOutOfFlight();
+            if (!lost.empty()) {
+                state.SkipWithError(lost.c_str());
+                break;
+            }
+            fewestSegments = std::min(fewestSegments, countDrawnSegments());
+            restoreFleet(start);
+            sinceRestore = 0;
+        }
+        lastTick = SDL_GetTicks() - TICK_PERIOD_AGO_MS;
+        const Clock::time_point tickStart = Clock::now();
+        const bool goesOn = doGameTickTasks();
+        const Clock::time_point tickEnd = Clock::now();
+        if (!goesOn) {
+            state.SkipWithError("a tick ended the game");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(tickEnd - tickStart).count());
+        frameUs += microsecondsBetween(frameStamps.frameStart, frameStamps.flipEnd);
+        flipUs += microsecondsBetween(frameStamps.flipStart, frameStamps.flipEnd);
+        restUs += microsecondsBetween(tickStart, frameStamps.frameStart) +
+                  microsecondsBetween(frameStamps.flipEnd, tickEnd);
+        ++ticks;
+        ++sinceRestore;
+    }
+    if (ticks > 0) {
+        state.counters["frame_us"] = frameUs / static_cast<double>(ticks);
+        state.counters["flip_us"] = flipUs / static_cast<double>(ticks);
+        state.counters["rest_us"] = restUs / static_cast<double>(ticks);
+    }
+    state.counters["segments_min"] = static_cast<double>(fewestSegments);
+    state.counters["waits"] = static_cast<double>(frameStamps.waits);
+}
+
+// redraw alone, FRAMES_FOR_MEDIAN times on the freshly launched fleet.
+void runFrames(benchmark::State& state, RouteShape shape)
+{
+    launchFleet(shape);
+    reportRoutes(state);
+    std::vector<double> frameUs;
+    frameUs.reserve(FRAMES_FOR_MEDIAN);
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        redraw();
+        const Clock::time_point end = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        frameUs.push_back(microsecondsBetween(start, end));
+    }
+    state.counters["median_us"] = medianOf(frameUs);
+    state.counters["p99_us"] = percentileOf(frameUs, 99.0);
+}
+
+void BM_TickShortRoutes(benchmark::State& state)
+{
+    runTicks(state, RouteShape::Short);
+}
+
+void BM_TickFullRoutes(benchmark::State& state)
+{
+    runTicks(state, RouteShape::Full);
+}
+
+void BM_FrameNoRoutes(benchmark::State& state)
+{
+    runFrames(state, RouteShape::None);
+}
+
+void BM_FrameShortRoutes(benchmark::State& state)
+{
+    runFrames(state, RouteShape::Short);
+}
+
+void BM_FrameFullRoutes(benchmark::State& state)
+{
+    runFrames(state, RouteShape::Full);
+}
+
+BENCHMARK(BM_TickShortRoutes)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TickFullRoutes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameNoRoutes)
+    ->UseManualTime()
+    ->Iterations(FRAMES_FOR_MEDIAN)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameShortRoutes)
+    ->UseManualTime()
+    ->Iterations(FRAMES_FOR_MEDIAN)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameFullRoutes)
+    ->UseManualTime()
+    ->Iterations(FRAMES_FOR_MEDIAN)
+    ->Unit(benchmark::kMillisecond);
+
+// Where the frames go, from the arguments that are not the benchmark's own.
+struct DisplayChoice {
+    bool ownXvfb = false;
+    std::string display;  // an X display that is already there
+    int screenBpp = SCREEN_BPP;
+};
+
+// Takes --x11, --display NAME and --screen-bpp N out of the arguments.
+DisplayChoice takeDisplayChoice(int* argc, char** argv)
+{
+    DisplayChoice choice;
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strcmp(argv[i], "--x11") == 0)
+            choice.ownXvfb = true;
+        else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < *argc)
+            choice.display = argv[++i];
+        else if (std::strcmp(argv[i], "--screen-bpp") == 0 && i + 1 < *argc)
+            choice.screenBpp = std::atoi(argv[++i]);
+        else
+            argv[kept++] = argv[i];
+    }
+    *argc = kept;
+    return choice;
+}
+
+}  // namespace
+
+extern "C" {
+
+int __real_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect);
+int __real_SDL_Flip(SDL_Surface* surface);
+void __real_SDL_Delay(Uint32 ms);
+
+// Every frame begins with the background.
+int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect)
+{
+    if (src == bgSurf)
+        frameStamps.frameStart = Clock::now();
+    return __real_SDL_UpperBlit(src, srcRect, dst, dstRect);
+}
+
+int __wrap_SDL_Flip(SDL_Surface* surface)
+{
+    frameStamps.flipStart = Clock::now();
+    const int result = __real_SDL_Flip(surface);
+    frameStamps.flipEnd = Clock::now();
+    return result;
+}
+
+void __wrap_SDL_Delay(Uint32 ms)
+{
+    ++frameStamps.waits;
+    __real_SDL_Delay(ms);
+}
+}
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    const DisplayChoice choice = takeDisplayChoice(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    std::unique_ptr<XServer> xServer;
+    std::string driverName = "dummy";
+    if (choice.ownXvfb) {
+        xServer = std::make_unique<XServer>();
+        if (!xServer->ready()) {
+            fprintf(stderr, "Couldn't start Xvfb\n");
+            return 1;
+        }
+        selectVideoDriver("x11", xServer->name());
+        driverName = "x11, own Xvfb 640x480x24";
+    } else if (!choice.display.empty()) {
+        selectVideoDriver("x11", choice.display);
+        driverName = "x11 on " + choice.display;
+    } else {
+        selectVideoDriver("dummy", "");
+    }
+    if (!openField(CORVANE_GAME_FOLDER, choice.screenBpp))
+        return 1;
+    benchmark::AddCustomContext("video_driver", driverName);
+    benchmark::AddCustomContext("screen_bpp", std::to_string(screen->format->BitsPerPixel));
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    SDL_Quit();
+    return 0;
+}
