@@ -2,17 +2,13 @@
 // clock and the real SDL_Delay, with all twenty aircraft in flight on short
 // routes (put back every TICKS_BETWEEN_RESTORES ticks, between two ticks).
 //
-//   pacing_probe [--seconds N] [--x11] [--wait-for-clock-turn]
+//   pacing_probe [--seconds N] [--x11]
 //
 // Reports ticks per second, the spread of the intervals from the end of one
 // tick to the end of the next, how long each SDL_Delay asked for and actually
 // slept (the linker sends the game's SDL_Delay through the wrapper below,
-// which times the real one), and the processor time the run took.
-//
-// --wait-for-clock-turn tries a different wait in the wrapper: it sleeps to
-// within the last millisecond of the period and then polls the clock in short
-// sleeps until it reads lastTick + TICK_PERIOD, so that the wait ends in the
-// millisecond in which the period ends rather than up to a millisecond later.
+// which times the real one), and the processor time the run took. The game
+// naps through the last millisecond of each wait; those naps are not timed.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -21,7 +17,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench_stats.h"
@@ -37,7 +32,6 @@ using Clock = std::chrono::steady_clock;
 const int DEFAULT_SECONDS = 60;
 const double TICK_PERIOD_US = 1000.0 * TICK_PERIOD;
 const double LATE_MARGIN_US = 500.0;  // an interval this much over the period counts as late
-const int CLOCK_POLL_US = 100;        // sleep between readings while waiting for the clock to turn
 
 struct DelayRecord {
     std::vector<double> askedUs;
@@ -48,21 +42,17 @@ DelayRecord delayRecord;
 struct Options {
     int seconds = DEFAULT_SECONDS;
     bool x11 = false;
-    bool waitForClockTurn = false;
 };
-bool useClockTurnWait = false;
 
 bool parseOptions(int argc, char** argv, Options* options)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--x11") == 0) {
             options->x11 = true;
-        } else if (std::strcmp(argv[i], "--wait-for-clock-turn") == 0) {
-            options->waitForClockTurn = true;
         } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
             options->seconds = std::atoi(argv[++i]);
         } else {
-            fprintf(stderr, "usage: %s [--seconds N] [--x11] [--wait-for-clock-turn]\n", argv[0]);
+            fprintf(stderr, "usage: %s [--seconds N] [--x11]\n", argv[0]);
             return false;
         }
     }
@@ -161,17 +151,6 @@ void reportDelays()
            percentileOf(oversleepUs, 100.0));
 }
 
-// The trial wait of --wait-for-clock-turn: the game's clock counts whole
-// milliseconds, so the asked delay, taken from a truncated reading, may
-// reach up to a millisecond past the end of the period.
-void sleepUntilClockTurns(Uint32 ms)
-{
-    if (ms > 1)
-        __real_SDL_Delay(ms - 1);
-    while (SDL_GetTicks() - lastTick < TICK_PERIOD)
-        std::this_thread::sleep_for(std::chrono::microseconds(CLOCK_POLL_US));
-}
-
 }  // namespace
 
 extern "C" {
@@ -179,10 +158,7 @@ extern "C" {
 void __wrap_SDL_Delay(Uint32 ms)
 {
     const Clock::time_point start = Clock::now();
-    if (useClockTurnWait)
-        sleepUntilClockTurns(ms);
-    else
-        __real_SDL_Delay(ms);
+    __real_SDL_Delay(ms);
     delayRecord.askedUs.push_back(1000.0 * ms);
     delayRecord.sleptUs.push_back(microsecondsBetween(start, Clock::now()));
 }
@@ -207,9 +183,8 @@ int main(int argc, char** argv)
     if (!openField(CORVANE_GAME_FOLDER))
         return 1;
 
-    useClockTurnWait = options.waitForClockTurn;
-    printf("video driver: %s, %d s of play, wait: %s\n", options.x11 ? "x11 (Xvfb)" : "dummy",
-           options.seconds, useClockTurnWait ? "until the clock turns (trial)" : "the game's own");
+    printf("video driver: %s, %d s of play\n", options.x11 ? "x11 (Xvfb)" : "dummy",
+           options.seconds);
     const double processorBefore = processorSeconds();
     const std::vector<Clock::time_point> tickEnds = runPacedTicks(options.seconds);
     const double processorUsed = processorSeconds() - processorBefore;

@@ -35,6 +35,7 @@ const Uint8 ROUTE_GREEN = 255;
 const Uint8 ROUTE_BLUE = 0;
 const Uint8 ROUTE_ALPHA = 100;  // routes are blended over the field
 const unsigned int BLANK_COLOUR = 0;
+const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond of a tick runs out
 
 constexpr unsigned int countFleet()
 {
@@ -223,13 +224,21 @@ void serveMarker()
 // Waits out the rest of the tick period since the previous tick. The rest is
 // taken from a second reading of the clock and is never negative: a late
 // tick does not wait, and is not made up.
+//
+// SDL_Delay oversleeps by a fraction of a millisecond, and as the next period
+// counts from a stamp taken after the wait, every oversleep would lengthen
+// the period for good (97 to 98 ticks a second instead of 100). So all but
+// the last millisecond is slept at once, and the last one in short naps
+// until the clock turns to the end of the period.
 void waitForTickPeriod()
 {
     if (SDL_GetTicks() - lastTick >= TICK_PERIOD)
         return;
     const Uint32 elapsed = SDL_GetTicks() - lastTick;
-    if (elapsed < TICK_PERIOD)
-        SDL_Delay(TICK_PERIOD - elapsed);
+    if (elapsed + 1 < TICK_PERIOD)
+        SDL_Delay(TICK_PERIOD - elapsed - 1);
+    while (SDL_GetTicks() - lastTick < TICK_PERIOD)
+        usleep(CLOCK_TURN_NAP_US);
 }
 
 bool isQuitRequest(const SDL_Event& event)

@@ -1,5 +1,7 @@
 #include "game_seams.h"
 
+#include <unistd.h>
+
 FakeClock fakeClock;
 ScriptedRand scriptedRand;
 DisplayCounters displayCounters;
@@ -32,6 +34,15 @@ void __wrap_SDL_Delay(Uint32 ms)
     fakeClock.now += ms;
     if (fakeClock.onDelay)
         fakeClock.onDelay();
+}
+
+int __wrap_usleep(useconds_t microseconds)
+{
+    ++fakeClock.naps;
+    fakeClock.napMicroseconds += microseconds;
+    fakeClock.now += fakeClock.napMicroseconds / 1000;
+    fakeClock.napMicroseconds %= 1000;
+    return 0;
 }
 
 int __wrap_rand(void)

@@ -1,6 +1,6 @@
 // Link-time seams for the game tests: the game's calls of SDL_GetTicks,
-// SDL_Delay, rand, SDL_Flip and SDL_UpdateRects are redirected here by the
-// linker (--wrap), so ticks run in fast, controlled time.
+// SDL_Delay, usleep, rand, SDL_Flip and SDL_UpdateRects are redirected here
+// by the linker (--wrap), so ticks run in fast, controlled time.
 #ifndef CORVANE_GAME_SEAMS_H
 #define CORVANE_GAME_SEAMS_H
 
@@ -20,6 +20,8 @@ struct FakeClock {
     int readingsInARow = 0;
     int readingsBeforeDelay = 0;
     std::vector<Uint32> delays;    // every SDL_Delay asked for, in order
+    int naps = 0;                  // calls of usleep; they advance the clock too
+    Uint32 napMicroseconds = 0;    // slept in naps and not yet a whole millisecond
     // Runs inside every SDL_Delay, after it is recorded: lets a test act
     // between ticks, for example push the events of a drag as it goes on.
     std::function<void()> onDelay;

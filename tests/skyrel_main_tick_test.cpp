@@ -185,31 +185,40 @@ TEST_F(GameTick, AScoreThatOnlyEqualsTheBestWritesNothing)
 
 TEST_F(GameTick, ATickWaitsOnlyForTheRestOfTenMillisecondsByTheSecondReading)
 {
+    // All but the last millisecond of the rest is one delay; the last one
+    // is napped away until the clock reads the end of the period.
     struct Case {
         Uint32 lastTick;
         Uint32 now;
         Uint32 advancePerReading;
         std::vector<Uint32> delays;
+        bool naps;
+        Uint32 stamp;  // the clock at the end of the tick's wait
     };
     const std::vector<Case> cases = {
-        {1000, 1003, 0, {7}},         // 3 ms passed: wait 7
-        {1000, 1010, 0, {}},          // a whole period passed
-        {1000, 1500, 0, {}},          // a late tick is not made up
-        {1000, 1000, 4, {6}},         // second reading 1004
-        {1000, 1006, 5, {}},          // second reading 1011: nothing left to wait
-        {1000, 1009, 1, {}},          // second reading 1010
-        {0xFFFFFFFA, 2, 0, {2}},      // across the wrap of the clock: 8 ms passed
-        {0xFFFFFFFA, 4, 0, {}},       // 10 ms passed
+        {1000, 1003, 0, {6}, true, 1010},          // 3 ms passed: wait until 1010
+        {1000, 1008, 0, {1}, true, 1010},
+        {1000, 1009, 0, {}, true, 1010},           // only naps are left
+        {1000, 1010, 0, {}, false, 1010},          // a whole period passed
+        {1000, 1500, 0, {}, false, 1500},          // a late tick is not made up
+        {1000, 1000, 4, {5}, false, 1017},         // second reading 1004
+        {1000, 1006, 5, {}, false, 1021},          // second reading 1011: nothing to wait
+        {1000, 1009, 1, {}, false, 1012},          // second reading 1010
+        {0xFFFFFFFA, 2, 0, {1}, true, 4},          // across the wrap of the clock: 8 ms passed
+        {0xFFFFFFFA, 4, 0, {}, false, 4},          // 10 ms passed
     };
     for (const Case& c : cases) {
         fakeClock.delays.clear();
+        fakeClock.naps = 0;
         fakeClock.now = c.now;
         fakeClock.advancePerReading = c.advancePerReading;
         lastTick = c.lastTick;
         EXPECT_TRUE(doGameTickTasks());
         EXPECT_EQ(fakeClock.delays, c.delays) << "lastTick " << c.lastTick << " now " << c.now;
+        EXPECT_EQ(fakeClock.naps > 0, c.naps) << "lastTick " << c.lastTick << " now " << c.now;
+        EXPECT_LE(fakeClock.naps, 10);
         // The stamp is a fresh reading, taken after the wait.
-        EXPECT_EQ(lastTick, fakeClock.now - c.advancePerReading);
+        EXPECT_EQ(lastTick, c.stamp) << "lastTick " << c.lastTick << " now " << c.now;
     }
 }
 
@@ -221,6 +230,7 @@ TEST_F(GameTick, AnEmptyFieldStillServesTheMarkerDrawsAndPaces)
     EXPECT_TRUE(doGameTickTasks());
     EXPECT_EQ(marker->delay, 1u);
     EXPECT_EQ(displayCounters.flips, 1);
-    EXPECT_EQ(fakeClock.delays, std::vector<Uint32>{TICK_PERIOD});
+    EXPECT_EQ(fakeClock.delays, std::vector<Uint32>{TICK_PERIOD - 1});
+    EXPECT_EQ(lastTick, 1000 + TICK_PERIOD);
     EXPECT_EQ(screenPixel(105, 5), white());
 }
