@@ -91,11 +91,24 @@ int absOf(int v)
 
 }  // namespace
 
-void selectVideoDriver(const std::string& driver, const std::string& display)
+bool selectDisplay(bool ownXvfb, const std::string& display, std::unique_ptr<XServer>* xServer)
 {
-    setenv("SDL_VIDEODRIVER", driver.c_str(), 1);
-    if (!display.empty())
-        setenv("DISPLAY", display.c_str(), 1);
+    if (!ownXvfb && display.empty()) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        return true;
+    }
+    std::string name = display;
+    if (ownXvfb) {
+        *xServer = std::make_unique<XServer>();
+        if (!(*xServer)->ready()) {
+            fprintf(stderr, "Couldn't start Xvfb\n");
+            return false;
+        }
+        name = (*xServer)->name();
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", name.c_str(), 1);
+    return true;
 }
 
 bool openField(const std::string& gameFolder, int screenBpp)

@@ -4,10 +4,12 @@
 #ifndef CORVANE_FLIGHT_FIELD_H
 #define CORVANE_FLIGHT_FIELD_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "skyrel_main.h"
+#include "x_session.h"
 
 // What the aircraft's routes look like.
 enum class RouteShape {
@@ -24,8 +26,10 @@ const unsigned int FULL_ROUTE_WAYPOINTS = PATH_CAPACITY;
 // uses up more than a few waypoints of its route.
 const int TICKS_BETWEEN_RESTORES = 100;
 
-// Selects SDL's video driver for this process, and the X display for x11.
-void selectVideoDriver(const std::string& driver, const std::string& display);
+// Sends the game's window to an Xvfb of its own when ownXvfb (kept in
+// xServer), to the X display named when display is not empty, and to SDL's
+// dummy driver otherwise. Says so and answers false when Xvfb does not start.
+bool selectDisplay(bool ownXvfb, const std::string& display, std::unique_ptr<XServer>* xServer);
 
 // Starts SDL with the game's video mode (or, for a trial, another depth) and
 // builds the game's field from the bitmaps in gameFolder/bitmaps. Prints

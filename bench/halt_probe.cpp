@@ -19,6 +19,8 @@
 #include <string>
 #include <thread>
 
+#include "game_process.h"
+#include "screen_reader.h"
 #include "skyrel_main.h"
 #include "x_session.h"
 
@@ -34,7 +36,6 @@ const int WINDOW_TIMEOUT_MS = 10000;
 const int SCREEN_TIMEOUT_MS = 10000;
 const int SCREEN_POLL_MS = 500;
 const int CRASH_POLL_MS = 2000;
-const int TEXT_MATCH_PERCENT = 90;  // of a text's visible pixels shown on screen
 
 struct Options {
     int seconds = DEFAULT_SECONDS;
@@ -124,44 +125,25 @@ void reportCpu(const char* what, pid_t game, pid_t server, int seconds)
     fflush(stdout);
 }
 
-bool isTextShown(SDL_Surface* shot, SDL_Surface* text, int y)
-{
-    const int x0 = (SCREEN_WIDTH - text->w) / 2;
-    int visible = 0;
-    int shown = 0;
-    for (int ty = 0; ty < text->h; ++ty) {
-        for (int tx = 0; tx < text->w; ++tx) {
-            const Uint32 wanted = rgb565At(text, tx, ty);
-            if (wanted == 0)
-                continue;
-            ++visible;
-            shown += rgb565At(shot, x0 + tx, y + ty) == wanted;
-        }
-    }
-    return visible > 0 && shown * 100 >= visible * TEXT_MATCH_PERCENT;
-}
-
-class ScreenReader {
+// Tells the three screens apart by their texts, on screenshots.
+class ScreenWatch {
 public:
-    ScreenReader(const XServer& x, const std::string& folder, const std::string& shotsDir)
-        : x(x),
-          shotFile(folder + "/shot.bmp"),
-          shotsDir(shotsDir),
-          pauseText(SDL_LoadBMP(CORVANE_BITMAPS_DIR "/text_pause.bmp")),
-          presskeyText(SDL_LoadBMP(CORVANE_BITMAPS_DIR "/text_presskey.bmp"))
+    ScreenWatch(const XServer& x, const std::string& folder, const std::string& shotsDir)
+        : x(x), shotFile(folder + "/shot.bmp"), shotsDir(shotsDir), reader(folder)
     {
     }
 
-    bool ready() const { return pauseText && presskeyText; }
+    bool ready() const { return reader.loadErrors().empty(); }
 
     Screen read() const
     {
         SurfacePtr shot = x.screenshot(shotFile);
         if (!shot)
             return Screen::Play;
-        if (isTextShown(shot.get(), pauseText.get(), PAUSE_TEXT_Y))
+        const Picture picture = pictureOf(shot.get());
+        if (reader.showsPauseText(picture))
             return Screen::Paused;
-        if (isTextShown(shot.get(), presskeyText.get(), PRESSKEY_TEXT_Y))
+        if (reader.showsPresskeyText(picture))
             return Screen::GameOver;
         return Screen::Play;
     }
@@ -187,13 +169,12 @@ private:
     const XServer& x;
     std::string shotFile;
     std::string shotsDir;
-    SurfacePtr pauseText;
-    SurfacePtr presskeyText;
+    ScreenReader reader;
 };
 
 // Measures the running, paused and game-over states in turn; answers false
 // when one of them could not be reached.
-bool measureHaltedGame(const XServer& x, const ScreenReader& reader, ChildProcess* game,
+bool measureHaltedGame(const XServer& x, const ScreenWatch& reader, ChildProcess* game,
                        pid_t server, const Options& options)
 {
     x.xdotool({"mousemove", "320", "240"});
@@ -239,17 +220,15 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(argc, argv, &options))
         return 1;
-    char pattern[] = "/tmp/corvane-halt-XXXXXX";
-    if (!mkdtemp(pattern))
-        return 1;
-    const std::string folder = pattern;
-    fs::create_directory_symlink(CORVANE_BITMAPS_DIR, folder + "/bitmaps");
+    WorkFolder work;
+    work.linkBitmaps();
+    const std::string& folder = work.path;
 
     bool measured = false;
     {
         XServer x;
         const pid_t server = findChildNamed("Xvfb");
-        ScreenReader reader(x, folder, options.shotsDir);
+        ScreenWatch reader(x, folder, options.shotsDir);
         if (!x.ready() || server < 0 || !reader.ready()) {
             fprintf(stderr, "Couldn't start Xvfb or load the texts\n");
             return 1;
@@ -264,6 +243,5 @@ int main(int argc, char** argv)
         x.xdotool({"key", "Escape"});
         printf("exit status after Escape: %d\n", game.waitForExit(WINDOW_TIMEOUT_MS));
     }
-    fs::remove_all(folder);
     return measured ? 0 : 1;
 }

@@ -170,16 +170,8 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, &options))
         return 1;
     std::unique_ptr<XServer> xServer;
-    if (options.x11) {
-        xServer = std::make_unique<XServer>();
-        if (!xServer->ready()) {
-            fprintf(stderr, "Couldn't start Xvfb\n");
-            return 1;
-        }
-        selectVideoDriver("x11", xServer->name());
-    } else {
-        selectVideoDriver("dummy", "");
-    }
+    if (!selectDisplay(options.x11, "", &xServer))
+        return 1;
     if (!openField(CORVANE_GAME_FOLDER))
         return 1;
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "bench_stats.h"
+#include "game_process.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -154,11 +155,9 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(argc, argv, &options))
         return 1;
-    char pattern[] = "/tmp/corvane-startup-XXXXXX";
-    if (!mkdtemp(pattern))
-        return 1;
-    const std::string folder = pattern;
-    fs::create_directory_symlink(CORVANE_BITMAPS_DIR, folder + "/bitmaps");
+    WorkFolder work;
+    work.linkBitmaps();
+    const std::string& folder = work.path;
 
     std::unique_ptr<XServer> x;
     if (!options.dummy) {
@@ -192,6 +191,5 @@ int main(int argc, char** argv)
         printf("GNU time maximum resident set size: %ld kB\n", timePeak);
         failed |= timePeak < 0;
     }
-    fs::remove_all(folder);
     return failed ? 1 : 0;
 }

@@ -194,6 +194,15 @@ DisplayChoice takeDisplayChoice(int* argc, char** argv)
     return choice;
 }
 
+std::string describeDisplay(const DisplayChoice& choice)
+{
+    if (choice.ownXvfb)
+        return "x11, own Xvfb 640x480x24";
+    if (!choice.display.empty())
+        return "x11 on " + choice.display;
+    return "dummy";
+}
+
 }  // namespace
 
 extern "C" {
@@ -233,24 +242,11 @@ int main(int argc, char** argv)
         return 1;
 
     std::unique_ptr<XServer> xServer;
-    std::string driverName = "dummy";
-    if (choice.ownXvfb) {
-        xServer = std::make_unique<XServer>();
-        if (!xServer->ready()) {
-            fprintf(stderr, "Couldn't start Xvfb\n");
-            return 1;
-        }
-        selectVideoDriver("x11", xServer->name());
-        driverName = "x11, own Xvfb 640x480x24";
-    } else if (!choice.display.empty()) {
-        selectVideoDriver("x11", choice.display);
-        driverName = "x11 on " + choice.display;
-    } else {
-        selectVideoDriver("dummy", "");
-    }
+    if (!selectDisplay(choice.ownXvfb, choice.display, &xServer))
+        return 1;
     if (!openField(CORVANE_GAME_FOLDER, choice.screenBpp))
         return 1;
-    benchmark::AddCustomContext("video_driver", driverName);
+    benchmark::AddCustomContext("video_driver", describeDisplay(choice));
     benchmark::AddCustomContext("screen_bpp", std::to_string(screen->format->BitsPerPixel));
 
     benchmark::RunSpecifiedBenchmarks();

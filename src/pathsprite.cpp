@@ -77,8 +77,7 @@ void PathSprite::setPos(int x, int y)
 {
     pos.x = static_cast<Sint16>(x);
     pos.y = static_cast<Sint16>(y);
-    cposX = pos.x + pos.w / 2;
-    cposY = pos.y + pos.h / 2;
+    updateCentre();
 }
 
 void PathSprite::setVelocity(int vx, int vy)
@@ -255,28 +254,31 @@ void PathSprite::move(SDL_Surface* dst, unsigned int colour)
     undraw(dst, colour);
     calcVelocity();
 
-    // Each axis bounces on its own: at an edge the step is skipped, the
-    // direction reverses and the route is dropped. The last reachable
-    // position is one pixel short of the far edge.
-    const int nx = static_cast<Sint16>(pos.x + velX);
-    if (0 <= nx && nx < dst->w - surface->w) {
-        pos.x = static_cast<Sint16>(nx);
-    } else {
-        velX = -velX;
-        clearPath();
-    }
-    const int ny = static_cast<Sint16>(pos.y + velY);
-    if (0 <= ny && ny < dst->h - surface->h) {
-        pos.y = static_cast<Sint16>(ny);
-    } else {
-        velY = -velY;
-        clearPath();
-    }
-
-    cposX = pos.x + pos.w / 2;
-    cposY = pos.y + pos.h / 2;
+    stepAxis(&pos.x, &velX, dst->w - surface->w);
+    stepAxis(&pos.y, &velY, dst->h - surface->h);
+    updateCentre();
     draw(dst);
     moveDelay = MOVE_PERIOD - speed;
+}
+
+// Each axis bounces on its own, x first: at an edge the step is skipped, the
+// direction reverses and the route is dropped. The last reachable position,
+// limit - 1, is one pixel short of the far edge.
+void PathSprite::stepAxis(Sint16* coordinate, Sint32* velocity, int limit)
+{
+    const int next = static_cast<Sint16>(*coordinate + *velocity);
+    if (0 <= next && next < limit) {
+        *coordinate = static_cast<Sint16>(next);
+    } else {
+        *velocity = -*velocity;
+        clearPath();
+    }
+}
+
+void PathSprite::updateCentre()
+{
+    cposX = pos.x + pos.w / 2;
+    cposY = pos.y + pos.h / 2;
 }
 
 void PathSprite::drawPathRGBA(SDL_Surface* dst, Uint8 r, Uint8 g, Uint8 b, Uint8 a)

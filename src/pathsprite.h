@@ -92,6 +92,10 @@ public:
     Uint32 pathPos;  // the waypoint steered for
     bool visible;
     Sint32 type;  // landing type, matched against Target::type
+
+private:
+    void stepAxis(Sint16* coordinate, Sint32* velocity, int limit);
+    void updateCentre();  // from pos, halves rounded down
 };
 
 // A landing area, the approach area in front of or around it, and the

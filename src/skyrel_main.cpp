@@ -116,9 +116,9 @@ unsigned int spawnWindow()
     return SPAWN_WINDOW_BASE - SPAWN_WINDOW_STEP * score;
 }
 
-// Maps p, a point on the screen's border counted clockwise from the top-left
-// corner along the top, then down the left edge, along the bottom and down
-// the right edge, to an entry point flush with that edge, heading inwards.
+// Maps p, a point on the screen's border counted along the top from the left,
+// then down the left edge, along the bottom from the left and down the right
+// edge, to an entry point flush with that edge, heading inwards.
 EntryPoint entryPointAt(int p, int spriteWidth, int spriteHeight)
 {
     const int w = screen->w;
@@ -272,8 +272,7 @@ void readPointer(const SDL_Event& event, Coord* point)
 DragEnd dragRoute(PathSprite* aircraft, SDL_Event* event,
                   std::optional<SDL_Event>* quitRequest)
 {
-    Coord point{0, 0};
-    readPointer(*event, &point);
+    Coord point{0, 0};  // the press gives the first point
     aircraft->clearPath();  // a new drag replaces any route
     for (;;) {
         readPointer(*event, &point);
@@ -606,10 +605,10 @@ void resetSituation()
 {
     score = 0;
     for (unsigned int i = 0; i < numsprites; ++i) {
+        // remove leaves it Inactive at (0, 0) without a route; placed again
+        // after the change of look, its centre fits the normal look's size.
         sprites[i]->remove(screen, BLANK_COLOUR);
         aircraftAt(i)->setNormal();
-        sprites[i]->clearPath();
-        sprites[i]->state = Inactive;
         sprites[i]->setPos(0, 0);
     }
     delete marker;

@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "game_files.h"
 #include "game_process.h"
 #include "skyrel_main.h"
 #include "x_session.h"
@@ -27,18 +28,6 @@ void writeBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
-}
-
-std::vector<std::string> allBitmaps()
-{
-    std::vector<std::string> files = {BACKGROUND_FILE, DIGITS_FILE, PAUSE_TEXT_FILE,
-                                      PRESSKEY_TEXT_FILE};
-    for (const AircraftClass& c : FLEET) {
-        files.push_back(c.normalFile);
-        files.push_back(c.approachFile);
-        files.push_back(c.crashedFile);
-    }
-    return files;
 }
 
 struct Damage {
@@ -66,7 +55,7 @@ const std::vector<Damage> BITMAP_DAMAGES = {
 
 TEST(BadBitmaps, EveryDamagedBitmapEndsTheGameWithStatusThreeNamingTheFile)
 {
-    for (const std::string& file : allBitmaps()) {
+    for (const std::string file : allBitmapFiles()) {
         for (const Damage& damage : BITMAP_DAMAGES) {
             WorkFolder dir;
             dir.copyBitmaps();

@@ -13,11 +13,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "game_files.h"
 #include "skyrel_main.h"
+#include "test_surfaces.h"
 
 namespace {
 
@@ -35,36 +36,23 @@ const double CLEARLY_DIFFERENT = 0.3;
 const int BRIGHT_LUMA = 160;
 const int DARK_LUMA = 80;
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Bitmap = std::unique_ptr<SDL_Surface, SurfaceFree>;
+using Bitmap = SurfacePtr;
 
 std::string fileNameOf(const char* gameFile)
 {
     return std::filesystem::path(gameFile).filename().string();
 }
 
-std::vector<const char*> allGameFiles()
-{
-    std::vector<const char*> files = {BACKGROUND_FILE, DIGITS_FILE, PAUSE_TEXT_FILE,
-                                      PRESSKEY_TEXT_FILE};
-    for (const AircraftClass& c : FLEET) {
-        files.insert(files.end(), {c.normalFile, c.approachFile, c.crashedFile});
-    }
-    return files;
-}
-
 std::vector<const char*> keyedGameFiles()
 {
-    std::vector<const char*> files = allGameFiles();
+    std::vector<const char*> files = allBitmapFiles();
     files.erase(files.begin(), files.begin() + 2);  // background and digits are not keyed
     return files;
 }
 
 Bitmap loadBitmap(const char* gameFile)
 {
-    const std::string path = std::string(BITMAPS_DIR) + "/" + fileNameOf(gameFile);
+    const std::string path = std::string(CORVANE_BITMAPS_DIR) + "/" + fileNameOf(gameFile);
     return Bitmap(SDL_LoadBMP(path.c_str()));
 }
 
@@ -79,22 +67,11 @@ Bitmap convertForScreen(SDL_Surface* loaded, bool keyed)
     return Bitmap(SDL_ConvertSurface(loaded, screen->format, SDL_SWSURFACE));
 }
 
-Uint32 rawPixel(SDL_Surface* s, int x, int y)
-{
-    const Uint8* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch +
-                     x * s->format->BytesPerPixel;
-    Uint32 value = 0;
-    for (int i = s->format->BytesPerPixel - 1; i >= 0; --i) {
-        value = value << 8 | p[i];
-    }
-    return value;
-}
-
 // 0xRRGGBB, whatever the surface's format.
 Uint32 rgbAt(SDL_Surface* s, int x, int y)
 {
     Uint8 r, g, b;
-    SDL_GetRGB(rawPixel(s, x, y), s->format, &r, &g, &b);
+    SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
     return static_cast<Uint32>(r) << 16 | g << 8 | b;
 }
 
@@ -112,7 +89,7 @@ std::vector<Uint32> centredPixels(SDL_Surface* s, int w, int h)
     const int top = (h - s->h) / 2;
     for (int y = 0; y < s->h; ++y) {
         for (int x = 0; x < s->w; ++x) {
-            pixels[static_cast<size_t>(y + top) * w + x + left] = rawPixel(s, x, y);
+            pixels[static_cast<size_t>(y + top) * w + x + left] = pixelAt(s, x, y);
         }
     }
     return pixels;
@@ -203,7 +180,7 @@ std::vector<Border> bordersOf(int x, int y, int w, int h)
 
 TEST_F(BitmapTest, EveryBitmapLoadsAtTheSizeTheGameDrawsItAt)
 {
-    for (const char* file : allGameFiles()) {
+    for (const char* file : allBitmapFiles()) {
         EXPECT_TRUE(loadBitmap(file) != nullptr) << file << ": " << SDL_GetError();
     }
     Bitmap background = loadBitmap(BACKGROUND_FILE);
@@ -260,8 +237,8 @@ TEST_F(BitmapTest, BackgroundShowsEveryBorderOfEveryLandingAndApproachArea)
             for (const Border& b : borders) {
                 const bool marked = rgbAt(background.get(), b.insideX, b.insideY) !=
                                         rgbAt(background.get(), b.outsideX, b.outsideY) &&
-                                    rawPixel(screen.get(), b.insideX, b.insideY) !=
-                                        rawPixel(screen.get(), b.outsideX, b.outsideY);
+                                    pixelAt(screen.get(), b.insideX, b.insideY) !=
+                                        pixelAt(screen.get(), b.outsideX, b.outsideY);
                 if (!marked) {
                     unmarked.push_back("type " + std::to_string(t.type) + " at (" +
                                        std::to_string(b.insideX) + ", " +
@@ -313,19 +290,19 @@ TEST_F(BitmapTest, DigitGlyphsAreDistinctAndTheirCellsMatchThePanel)
     Bitmap backgroundOnScreen = convertForScreen(background.get(), false);
     ASSERT_TRUE(digitsOnScreen && backgroundOnScreen);
 
-    const Uint32 cellBackground = rawPixel(digitsOnScreen.get(), 0, 0);
+    const Uint32 cellBackground = pixelAt(digitsOnScreen.get(), 0, 0);
     std::vector<std::vector<Uint32>> glyphs;
     for (int d = 0; d < NUM_DIGITS; ++d) {
         std::vector<Uint32> glyph;
         int ink = 0;
         for (int y = 0; y < DIGIT_HEIGHT; ++y) {
             for (int x = d * DIGIT_WIDTH; x < (d + 1) * DIGIT_WIDTH; ++x) {
-                glyph.push_back(rawPixel(digitsOnScreen.get(), x, y));
+                glyph.push_back(pixelAt(digitsOnScreen.get(), x, y));
                 ink += glyph.back() != cellBackground ? 1 : 0;
             }
         }
         EXPECT_GE(ink, MIN_GLYPH_INK) << "digit " << d;
-        EXPECT_EQ(rawPixel(digitsOnScreen.get(), d * DIGIT_WIDTH, 0), cellBackground) << d;
+        EXPECT_EQ(pixelAt(digitsOnScreen.get(), d * DIGIT_WIDTH, 0), cellBackground) << d;
         for (int other = 0; other < d; ++other) {
             EXPECT_NE(glyph, glyphs[other]) << "digits " << other << " and " << d;
         }
@@ -341,7 +318,7 @@ TEST_F(BitmapTest, DigitGlyphsAreDistinctAndTheirCellsMatchThePanel)
                 const bool ring = y == COUNTER_Y - 1 || y == COUNTER_Y + DIGIT_HEIGHT ||
                                   x == counterX - 1 || x == counterX + counterWidth;
                 if (ring) {
-                    EXPECT_EQ(rawPixel(backgroundOnScreen.get(), x, y), cellBackground)
+                    EXPECT_EQ(pixelAt(backgroundOnScreen.get(), x, y), cellBackground)
                         << "(" << x << ", " << y << ") beside the counter at " << counterX;
                 }
             }
@@ -364,7 +341,7 @@ TEST_F(BitmapTest, KeyedBitmapsLoseNoVisiblePixelOnTheSixteenBitScreen)
                 visible += shown ? 1 : 0;
                 transparent += shown ? 0 : 1;
                 if (shown) {
-                    EXPECT_NE(rawPixel(screen.get(), x, y), key)
+                    EXPECT_NE(pixelAt(screen.get(), x, y), key)
                         << file << ": (" << x << ", " << y << ") vanishes";
                 }
             }
@@ -431,12 +408,12 @@ TEST(BitmapGenerator, WritesTheSameBytesOnEveryRun)
     const std::filesystem::path second = makeScratchDir("second");
     ASSERT_EQ(runGenerator("'" + first.string() + "'"), 0);
     ASSERT_EQ(runGenerator("'" + second.string() + "'"), 0);
-    for (const char* file : allGameFiles()) {
+    for (const char* file : allBitmapFiles()) {
         const std::string name = fileNameOf(file);
         const std::string bytes = readFile(first / name);
         EXPECT_FALSE(bytes.empty()) << name;
         EXPECT_EQ(bytes, readFile(second / name)) << name << " differs between runs";
-        EXPECT_EQ(bytes, readFile(std::filesystem::path(BITMAPS_DIR) / name))
+        EXPECT_EQ(bytes, readFile(std::filesystem::path(CORVANE_BITMAPS_DIR) / name))
             << name << " in the build is not what the generator writes";
     }
     std::filesystem::remove_all(first);
@@ -447,7 +424,7 @@ TEST(BitmapGenerator, ComposesAPreviewSheetAndRefusesBadArguments)
 {
     const std::filesystem::path dir = makeScratchDir("preview");
     const std::string sheet = (dir / "sheet.bmp").string();
-    ASSERT_EQ(runGenerator("--preview '" + sheet + "' '" + BITMAPS_DIR + "'"), 0);
+    ASSERT_EQ(runGenerator("--preview '" + sheet + "' '" + CORVANE_BITMAPS_DIR + "'"), 0);
     Bitmap loaded(SDL_LoadBMP(sheet.c_str()));
     ASSERT_TRUE(loaded) << SDL_GetError();
     EXPECT_EQ(loaded->w, SCREEN_WIDTH);

@@ -1,9 +1,9 @@
 #include "game_fixture.h"
+#include "test_surfaces.h"
 
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -41,11 +41,8 @@ void GameTest::SetUp()
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     previousDir = cwd;
-    char pattern[] = "/tmp/corvane-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    workDir = pattern;
-    std::filesystem::create_directory_symlink(CORVANE_BITMAPS_DIR, workDir + "/bitmaps");
-    ASSERT_EQ(chdir(workDir.c_str()), 0);
+    work.linkBitmaps();
+    ASSERT_EQ(chdir(work.path.c_str()), 0);
 
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
@@ -69,8 +66,6 @@ void GameTest::TearDown()
     if (!previousDir.empty()) {
         EXPECT_EQ(chdir(previousDir.c_str()), 0);
     }
-    if (!workDir.empty())
-        std::filesystem::remove_all(workDir);
 }
 
 FlyObj* GameTest::aircraft(int index)
@@ -131,9 +126,7 @@ int GameTest::queuedEvents()
 
 Uint32 GameTest::screenPixel(int x, int y)
 {
-    const Uint16* row =
-        reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(screen->pixels) + y * screen->pitch);
-    return row[x];
+    return pixelAt(screen, x, y);
 }
 
 Uint32 GameTest::white()

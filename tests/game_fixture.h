@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "game_process.h"
 #include "game_seams.h"
 #include "skyrel_main.h"
 
@@ -28,7 +29,7 @@ protected:
     Uint32 screenPixel(int x, int y);
     Uint32 white();
 
-    std::string workDir;  // the working folder: holds "bitmaps" and "highscore.txt"
+    WorkFolder work;  // the working folder: holds "bitmaps" and "highscore.txt"
 
 private:
     std::string previousDir;

@@ -97,7 +97,7 @@ TEST_F(HighscoreFile, WritingReplacesTheFileWithTheBareNumber)
     highscore = 0;
     readHighscore();
     EXPECT_EQ(highscore, 4000000000u);
-    EXPECT_EQ(strayFiles(workDir), 0);
+    EXPECT_EQ(strayFiles(work.path), 0);
 
     struct stat info;
     ASSERT_EQ(stat(HIGHSCORE_FILE, &info), 0);
@@ -111,15 +111,15 @@ TEST_F(HighscoreFile, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
     highscore = 12;
     writeHighscore();
     EXPECT_TRUE(std::filesystem::is_directory(HIGHSCORE_FILE));
-    EXPECT_EQ(strayFiles(workDir), 0);
+    EXPECT_EQ(strayFiles(work.path), 0);
     EXPECT_EQ(highscore, 12u);
 
     // The working folder itself has gone: nothing can be written at all.
-    const std::string gone = workDir + "/gone";
+    const std::string gone = work.file("gone");
     std::filesystem::create_directory(gone);
     ASSERT_EQ(chdir(gone.c_str()), 0);
     std::filesystem::remove(gone);
     writeHighscore();
     EXPECT_EQ(highscore, 12u);
-    ASSERT_EQ(chdir(workDir.c_str()), 0);
+    ASSERT_EQ(chdir(work.path.c_str()), 0);
 }

@@ -39,33 +39,20 @@ Player::Player(const std::string& artifactsRoot) : startTime(std::chrono::steady
     artifacts = artifactsRoot + "/run-" + timeStamp() + "-" + std::to_string(getpid());
     fs::create_directories(artifacts);
     log.open(artifacts + "/log.txt");
-    char pattern[] = "/tmp/corvane-play-XXXXXX";
-    if (mkdtemp(pattern))
-        workDir = pattern;
-}
-
-Player::~Player()
-{
-    game.reset();
-    if (!workDir.empty())
-        fs::remove_all(workDir);
 }
 
 std::string Player::startGame()
 {
     if (!x.ready())
         return "Xvfb did not start";
-    if (workDir.empty())
-        return "no working folder for the game";
-    fs::create_directory_symlink(CORVANE_BITMAPS_DIR, workDir + "/bitmaps");
-    game = std::make_unique<ChildProcess>(
-        std::vector<std::string>{CORVANE_BINARY},
-        std::vector<std::string>{"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name(),
-                                 "LSAN_OPTIONS=suppressions=" CORVANE_LSAN_SUPPRESSIONS},
-        workDir, artifacts + "/game-stderr.txt");
+    workDir.linkBitmaps();
+    std::vector<std::string> env = gameEnv("x11");
+    env.push_back("DISPLAY=" + x.name());
+    game = std::make_unique<ChildProcess>(std::vector<std::string>{CORVANE_BINARY}, env,
+                                          workDir.path, artifacts + "/game-stderr.txt");
     if (!game->started())
         return "the game did not start";
-    note("started the game in " + workDir + " on display " + x.name());
+    note("started the game in " + workDir.path + " on display " + x.name());
     if (x.waitForWindow(WINDOW_TITLE, WINDOW_TIMEOUT_MS).empty())
         return "no game window within " + std::to_string(WINDOW_TIMEOUT_MS) + " ms";
     // Without a window manager keys go to the window under the pointer.
@@ -138,12 +125,12 @@ std::string Player::gameErrors() const
 
 bool Player::hasHighscoreFile() const
 {
-    return fs::exists(workDir + "/" + HIGHSCORE_FILE);
+    return fs::exists(workDir.file(HIGHSCORE_FILE));
 }
 
 std::string Player::highscoreFile() const
 {
-    return readFile(workDir + "/" + HIGHSCORE_FILE);
+    return readFile(workDir.file(HIGHSCORE_FILE));
 }
 
 double Player::secondsPlayed() const

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "game_process.h"
 #include "route_planner.h"
 #include "screen_reader.h"
 #include "x_session.h"
@@ -19,7 +20,6 @@ class Player {
 public:
     // Keeps its screenshots and log in a new folder under artifactsRoot.
     explicit Player(const std::string& artifactsRoot);
-    ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
@@ -56,7 +56,7 @@ private:
     void forgetOldLooks();
 
     XServer x;
-    std::string workDir;
+    WorkFolder workDir;
     std::string artifacts;
     std::unique_ptr<ChildProcess> game;
     std::ofstream log;

@@ -4,15 +4,7 @@
 #include <string>
 
 #include "game_fixture.h"
-
-namespace {
-
-Uint16 surfacePixel(SDL_Surface* s, int x, int y)
-{
-    return static_cast<const Uint16*>(s->pixels)[y * s->pitch / 2 + x];
-}
-
-}  // namespace
+#include "test_surfaces.h"
 
 class Frame : public GameTest {
 protected:
@@ -38,7 +30,7 @@ protected:
         int shown = 0;
         for (int sy = 0; sy < s->h; ++sy) {
             for (int sx = 0; sx < s->w; ++sx) {
-                const Uint16 p = surfacePixel(s, sx, sy);
+                const Uint32 p = pixelAt(s, sx, sy);
                 shown += p != s->format->colorkey && screenPixel(x + sx, y + sy) == p;
             }
         }
@@ -51,7 +43,7 @@ private:
         for (int y = 0; y < DIGIT_HEIGHT; ++y) {
             for (int dx = 0; dx < DIGIT_WIDTH; ++dx) {
                 if (screenPixel(x + dx, COUNTER_Y + y) !=
-                    surfacePixel(digitSurf, digit * DIGIT_WIDTH + dx, y))
+                    pixelAt(digitSurf, digit * DIGIT_WIDTH + dx, y))
                     return false;
             }
         }
@@ -86,12 +78,12 @@ TEST_F(Frame, RoutesLieUnderAircraftAndTheMarkerOnTopOfAll)
     int upperOpaque = 0;
     for (int y = 0; y < upper->surface->h; ++y)
         for (int x = 0; x < upper->surface->w; ++x)
-            upperOpaque += surfacePixel(upper->surface, x, y) != upper->surface->format->colorkey;
+            upperOpaque += pixelAt(upper->surface, x, y) != upper->surface->format->colorkey;
     EXPECT_EQ(visiblePixelsOf(upper->surface, 205, 205), upperOpaque);
 
     // Left of the aircraft the route is blended green over the background.
-    const Uint16 ground = surfacePixel(bgSurf, 170, 210);
-    const Uint16 routed = static_cast<Uint16>(screenPixel(170, 210));
+    const Uint32 ground = pixelAt(bgSurf, 170, 210);
+    const Uint32 routed = screenPixel(170, 210);
     Uint8 r0, g0, b0, r1, g1, b1;
     SDL_GetRGB(ground, screen->format, &r0, &g0, &b0);
     SDL_GetRGB(routed, screen->format, &r1, &g1, &b1);
@@ -118,7 +110,7 @@ TEST_F(Frame, ThePauseScreenShowsTheFieldCountersAndTextsButNoAircraft)
     EXPECT_EQ(counterAt(SCORE_X), "0042");
     for (int y = 160; y < 400; y += 7) {  // between the two texts
         for (int x = 20; x < 420; x += 7)
-            ASSERT_EQ(screenPixel(x, y), surfacePixel(bgSurf, x, y)) << x << "," << y;
+            ASSERT_EQ(screenPixel(x, y), pixelAt(bgSurf, x, y)) << x << "," << y;
     }
     const int pauseX = (SCREEN_WIDTH - txtPauseSurf->w) / 2;
     const int presskeyX = (SCREEN_WIDTH - txtPresskeySurf->w) / 2;

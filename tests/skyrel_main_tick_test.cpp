@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "game_fixture.h"
+#include "test_surfaces.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST_F(GameTick, ACrashShowsTheCrashedPairAndThePressKeyTextThenClearsTheField)
         int matches = 0;
         for (int y = 0; y < look->h; ++y) {
             for (int x = 0; x < w - 2; ++x) {  // the columns no later aircraft covers
-                const Uint16 wanted = static_cast<const Uint16*>(look->pixels)[y * look->pitch / 2 + x];
+                const Uint32 wanted = pixelAt(look, x, y);
                 const int sx = 200 + (index - 8) * (w - 2) + x;
                 matches += wanted != 0 && crashFrame[(rowY + y) * screen->pitch / 2 + sx] == wanted;
             }
