@@ -56,7 +56,8 @@ bool parseOptions(int argc, char** argv, Options* options)
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
             options->shotsDir = argv[++i];
         } else {
-            fprintf(stderr, "usage: %s [--seconds N] [--crash-timeout-s N] [--shots DIR]\n", argv[0]);
+            fprintf(stderr, "usage: %s [--seconds N] [--crash-timeout-s N] [--shots DIR]\n",
+                    argv[0]);
             return false;
         }
     }
@@ -129,7 +130,10 @@ void reportCpu(const char* what, pid_t game, pid_t server, int seconds)
 class ScreenWatch {
 public:
     ScreenWatch(const XServer& x, const std::string& folder, const std::string& shotsDir)
-        : x(x), shotFile(folder + "/shot.bmp"), shotsDir(shotsDir), reader(folder)
+        : x(x),
+          shotFile(folder + "/shot.bmp"),
+          shotsDir(shotsDir),
+          reader(folder)
     {
     }
 
@@ -233,8 +237,8 @@ int main(int argc, char** argv)
             fprintf(stderr, "Couldn't start Xvfb or load the texts\n");
             return 1;
         }
-        ChildProcess game({CORVANE_BINARY}, {"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name()},
-                          folder, folder + "/stderr.txt");
+        ChildProcess game({CORVANE_BINARY}, {"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name()}, folder,
+                          folder + "/stderr.txt");
         if (x.waitForWindow("^Corvane", WINDOW_TIMEOUT_MS).empty()) {
             fprintf(stderr, "no game window\n");
             return 1;

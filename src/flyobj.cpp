@@ -1,7 +1,7 @@
 #include "flyobj.h"
 
-FlyObj::FlyObj(SDL_Surface* normal, SDL_Surface* approach, SDL_Surface* crashed,
-               float speedFactor, int type)
+FlyObj::FlyObj(SDL_Surface* normal, SDL_Surface* approach, SDL_Surface* crashed, float speedFactor,
+               int type)
     : PathSprite(normal, 0, 0, 0, 0, speedFactor, type),
       normalSurf(normal),
       approachSurf(approach),

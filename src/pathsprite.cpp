@@ -17,8 +17,8 @@ bool rectInRect(SDL_Rect* a, SDL_Rect* b)
     const int top = a->y;
     const int right = left + a->w;
     const int bottom = top + a->h;
-    return ptInRect(left, top, b) || ptInRect(left, bottom, b) ||
-           ptInRect(right, top, b) || ptInRect(right, bottom, b);
+    return ptInRect(left, top, b) || ptInRect(left, bottom, b) || ptInRect(right, top, b) ||
+           ptInRect(right, bottom, b);
 }
 
 static int speedFromFactor(float speedFactor)
@@ -148,8 +148,7 @@ bool PathSprite::collisionCheckOutline(PathSprite* other)
 
 bool PathSprite::collisionCheckInside(PathSprite* other)
 {
-    return other->isVisible() && visible &&
-           ptInRect(other->getCPosX(), other->getCPosY(), &pos);
+    return other->isVisible() && visible && ptInRect(other->getCPosX(), other->getCPosY(), &pos);
 }
 
 // SDL writes the clipped rectangle back into the one it is given, so the
@@ -376,8 +375,7 @@ void Target::draw(SDL_Surface* s)
     SDL_FillRect(s, &landing, SDL_MapRGB(s->format, 255, 255, 255));
 }
 
-Marker::Marker(PathSprite* sprite, unsigned int delay)
-    : sprite(sprite), rect(), delay(0)
+Marker::Marker(PathSprite* sprite, unsigned int delay) : sprite(sprite), rect(), delay(0)
 {
     sprite->state = Announced;
     rect.x = static_cast<Sint16>(sprite->getPosX());

@@ -269,10 +269,9 @@ void readPointer(const SDL_Event& event, Coord* point)
 // Appends one point per pass while the button is held, running a game tick
 // per pass, until a button is released, the route is full, the game ends or
 // the aircraft lands. A quit asked for meanwhile is kept in quitRequest.
-DragEnd dragRoute(PathSprite* aircraft, SDL_Event* event,
-                  std::optional<SDL_Event>* quitRequest)
+DragEnd dragRoute(PathSprite* aircraft, SDL_Event* event, std::optional<SDL_Event>* quitRequest)
 {
-    Coord point{0, 0};  // the press gives the first point
+    Coord point{0, 0};      // the press gives the first point
     aircraft->clearPath();  // a new drag replaces any route
     for (;;) {
         readPointer(*event, &point);

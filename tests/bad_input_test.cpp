@@ -7,8 +7,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <functional>
+#include <iostream>
 #include <random>
 #include <thread>
 
@@ -61,7 +61,8 @@ TEST(BadBitmaps, EveryDamagedBitmapEndsTheGameWithStatusThreeNamingTheFile)
             dir.copyBitmaps();
             damage.apply(dir.file(file));
             ChildProcess game({CORVANE_BINARY}, gameEnv("dummy"), dir.path, dir.file("stderr.txt"));
-            EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_BITMAP) << file << " " << damage.name;
+            EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_BITMAP)
+                << file << " " << damage.name;
             const std::string message = readFile(dir.file("stderr.txt"));
             EXPECT_EQ(message.rfind("Couldn't load bitmap " + file + ": ", 0), 0u)
                 << damage.name << ": " << message;
@@ -86,8 +87,9 @@ TEST(BadHighscoreFiles, TheGameStartsPlaysAndQuitsAndLeavesTheFileAsItWas)
         fs::permissions(dir.file(HIGHSCORE_FILE), fs::perms::none);
     };
     const auto makeFolderReadOnly = [](WorkFolder& dir) {
-        fs::permissions(dir.path, fs::perms::owner_write | fs::perms::group_write |
-                                      fs::perms::others_write, fs::perm_options::remove);
+        fs::permissions(dir.path,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
     };
     const std::vector<Case> cases = {
         {"empty", "", nullptr},
@@ -132,8 +134,8 @@ TEST(HighscoreCrash, AKillWhileWritingLeavesTheOldNumberOrANewOneNeverLess)
     for (int kill = 0; kill < KILLS; ++kill) {
         ChildProcess writer({CORVANE_HIGHSCORE_WRITER, std::to_string(last + 1)}, {}, dir.path, "");
         // Once it has written, it is in its loop: kill it at a random moment of it.
-        for (int waited = 0; waited < EXIT_TIMEOUT_MS && readFile(dir.file(HIGHSCORE_FILE)) ==
-                                                             std::to_string(last);
+        for (int waited = 0;
+             waited < EXIT_TIMEOUT_MS && readFile(dir.file(HIGHSCORE_FILE)) == std::to_string(last);
              ++waited)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::microseconds(random() % (MAX_WAIT_MS * 1000)));

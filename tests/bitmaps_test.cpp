@@ -59,8 +59,8 @@ Bitmap loadBitmap(const char* gameFile)
 // The 16-bit screen copy the game makes, with black as colour key if asked.
 Bitmap convertForScreen(SDL_Surface* loaded, bool keyed)
 {
-    Bitmap screen(SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 16, RGB565_RED, RGB565_GREEN,
-                                       RGB565_BLUE, 0));
+    Bitmap screen(
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 16, RGB565_RED, RGB565_GREEN, RGB565_BLUE, 0));
     if (keyed) {
         SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, SDL_MapRGB(loaded->format, 0, 0, 0));
     }
@@ -390,8 +390,7 @@ TEST_F(BitmapTest, LooksAndClassesOfAircraftAreClearlyDifferent)
         ASSERT_TRUE(normal && approach && crashed) << c.normalFile;
         EXPECT_GE(shareDiffering(normal.get(), approach.get()), CLEARLY_DIFFERENT)
             << c.approachFile;
-        EXPECT_GE(shareDiffering(normal.get(), crashed.get()), CLEARLY_DIFFERENT)
-            << c.crashedFile;
+        EXPECT_GE(shareDiffering(normal.get(), crashed.get()), CLEARLY_DIFFERENT) << c.crashedFile;
         EXPECT_GE(shareDiffering(approach.get(), crashed.get()), CLEARLY_DIFFERENT)
             << c.crashedFile;
         for (size_t other = 0; other < normals.size(); ++other) {
@@ -431,8 +430,8 @@ TEST(BitmapGenerator, ComposesAPreviewSheetAndRefusesBadArguments)
     EXPECT_EQ(loaded->h, SCREEN_HEIGHT);
 
     EXPECT_NE(runGenerator("2>/dev/null"), 0);
-    EXPECT_NE(runGenerator("--preview '" + sheet + "' '" + (dir / "missing").string() +
-                           "' 2>/dev/null"),
-              0);
+    EXPECT_NE(
+        runGenerator("--preview '" + sheet + "' '" + (dir / "missing").string() + "' 2>/dev/null"),
+        0);
     std::filesystem::remove_all(dir);
 }

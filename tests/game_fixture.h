@@ -36,9 +36,9 @@ private:
 };
 
 // Aircraft of each class in the roster.
-const int HELICOPTER = 0;      // type 3, speed 17: lands on the pad
-const int NS_AIRCRAFT = 4;     // type 2, speed 24: the north-south runway
-const int FAST_AIRCRAFT = 8;   // type 1, speed 34
-const int EW_AIRCRAFT = 14;    // type 1, speed 30
+const int HELICOPTER = 0;     // type 3, speed 17: lands on the pad
+const int NS_AIRCRAFT = 4;    // type 2, speed 24: the north-south runway
+const int FAST_AIRCRAFT = 8;  // type 1, speed 34
+const int EW_AIRCRAFT = 14;   // type 1, speed 30
 
 #endif

@@ -19,9 +19,9 @@ struct FakeClock {
     // after at most one.
     int readingsInARow = 0;
     int readingsBeforeDelay = 0;
-    std::vector<Uint32> delays;    // every SDL_Delay asked for, in order
-    int naps = 0;                  // calls of usleep; they advance the clock too
-    Uint32 napMicroseconds = 0;    // slept in naps and not yet a whole millisecond
+    std::vector<Uint32> delays;  // every SDL_Delay asked for, in order
+    int naps = 0;                // calls of usleep; they advance the clock too
+    Uint32 napMicroseconds = 0;  // slept in naps and not yet a whole millisecond
     // Runs inside every SDL_Delay, after it is recorded: lets a test act
     // between ticks, for example push the events of a drag as it goes on.
     std::function<void()> onDelay;
@@ -41,7 +41,7 @@ struct DisplayCounters {
     int flips = 0;
     int rectUpdates = 0;
     SDL_Rect lastUpdate = {0, 0, 0, 0};
-    bool keepFrames = false;           // copy every flipped frame into frames
+    bool keepFrames = false;  // copy every flipped frame into frames
     std::vector<std::vector<Uint16>> frames;
     // Runs after every SDL_Flip, with the frame on display: at least once in
     // every game tick, whether or not the tick waits.

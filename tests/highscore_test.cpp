@@ -62,7 +62,10 @@ TEST_F(HighscoreFile, ReadsTheLeadingNumberAfterWhiteSpaceOrZero)
         {"4294967296", 0},
         {"99999999999999999999999999", 0},
         {std::string("\0\x01\xff\x80", 4), 0},
-        {std::string("12\0" "34", 5), 12},
+        {std::string("12\0"
+                     "34",
+                     5),
+         12},
     };
     for (const auto& [content, expected] : contents) {
         writeFile(content);

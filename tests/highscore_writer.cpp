@@ -6,7 +6,8 @@
 
 int main(int argc, char* argv[])
 {
-    unsigned int next = argc > 1 ? static_cast<unsigned int>(std::strtoul(argv[1], nullptr, 10)) : 1;
+    unsigned int next =
+        argc > 1 ? static_cast<unsigned int>(std::strtoul(argv[1], nullptr, 10)) : 1;
     for (;;) {
         highscore = next++;
         writeHighscore();

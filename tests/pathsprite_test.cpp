@@ -87,8 +87,8 @@ TEST(PathSpriteSpeed, FactorTimesFortyIsTruncatedFromTheExactProduct)
         int speed;
     };
     const std::vector<Case> cases = {
-        {0.45f, 17}, {0.6f, 24}, {0.85f, 34}, {0.75f, 30}, {1.0f, 40}, {1.5f, 40},
-        {0.0f, 0},   {-2.0f, 0}, {NAN, 0},     {0.999f, 39},
+        {0.45f, 17}, {0.6f, 24}, {0.85f, 34}, {0.75f, 30}, {1.0f, 40},
+        {1.5f, 40},  {0.0f, 0},  {-2.0f, 0},  {NAN, 0},    {0.999f, 39},
     };
     for (const Case& c : cases) {
         PathSprite sprite(nullptr, 0, 0, 0, 0, c.factor, 1);
@@ -101,8 +101,8 @@ TEST(PathSpriteSpeed, AVisibleSpriteStepsOnEveryFortyFirstMinusSpeedCall)
 {
     SurfacePtr canvas = makeCanvas();
     SurfacePtr bitmap = makeBitmap(4, 4, 200, 200, 200);
-    const std::vector<std::pair<float, int>> periods = {
-        {0.45f, 24}, {0.6f, 17}, {0.85f, 7}, {0.75f, 11}, {1.0f, 1}, {0.0f, 41}};
+    const std::vector<std::pair<float, int>> periods = {{0.45f, 24}, {0.6f, 17}, {0.85f, 7},
+                                                        {0.75f, 11}, {1.0f, 1},  {0.0f, 41}};
     for (const auto& [factor, period] : periods) {
         PathSprite sprite(bitmap.get(), 100, 100, 0, 0, factor, 1);
         sprite.visible = true;
@@ -153,9 +153,9 @@ TEST(PathSpriteSteering, HeadsStraightWhenTheMajorDistanceIsThreeTimesTheMinor)
         int velX, velY;
     };
     const std::vector<Case> cases = {
-        {10, 3, 1, 0},  {10, 4, 1, 1},  {-5, -5, -1, -1}, {0, 9, 0, 1},  {2, 7, 0, 1},
-        {3, 7, 1, 1},   {-9, 3, -1, 0}, {-8, 3, -1, 1},  {0, -4, 0, -1}, {6, 0, 1, 0},
-        {-1, 30, 0, 1}, {4, -2, 1, -1},
+        {10, 3, 1, 0},  {10, 4, 1, 1}, {-5, -5, -1, -1}, {0, 9, 0, 1},
+        {2, 7, 0, 1},   {3, 7, 1, 1},  {-9, 3, -1, 0},   {-8, 3, -1, 1},
+        {0, -4, 0, -1}, {6, 0, 1, 0},  {-1, 30, 0, 1},   {4, -2, 1, -1},
     };
     for (const Case& c : cases) {
         PathSprite sprite = makeFlyingSprite(dot.get(), 100, 100);
@@ -220,9 +220,8 @@ TEST(PathSpriteRoute, HoldsAtMost1024WaypointsStoredUnclipped)
 TEST(PathSpriteRoute, ClearingTurnsRoutedIntoFlyingAndLeavesEveryOtherState)
 {
     const std::vector<std::pair<Sint32, Sint32>> transitions = {
-        {Routed, Flying},         {Flying, Flying}, {OnApproach, OnApproach},
-        {Final, Final},           {Landed, Landed}, {Crashed, Crashed},
-        {Announced, Announced},   {Inactive, Inactive},
+        {Routed, Flying}, {Flying, Flying},   {OnApproach, OnApproach}, {Final, Final},
+        {Landed, Landed}, {Crashed, Crashed}, {Announced, Announced},   {Inactive, Inactive},
     };
     for (const auto& [before, after] : transitions) {
         PathSprite sprite(nullptr, 0, 0, 0, 0, TOP_SPEED, 1);
@@ -246,10 +245,8 @@ TEST(PathSpriteBounce, EachEdgeReversesTheStepDropsTheRouteAndSkipsTheStep)
         int nextX, nextY;  // after the following step
     };
     const std::vector<Case> cases = {
-        {lastX, 200, 1, 0, -1, 0, lastX - 1, 200},
-        {0, 200, -1, 0, 1, 0, 1, 200},
-        {300, lastY, 0, 1, 0, -1, 300, lastY - 1},
-        {300, 0, 0, -1, 0, 1, 300, 1},
+        {lastX, 200, 1, 0, -1, 0, lastX - 1, 200},          {0, 200, -1, 0, 1, 0, 1, 200},
+        {300, lastY, 0, 1, 0, -1, 300, lastY - 1},          {300, 0, 0, -1, 0, 1, 300, 1},
         {lastX, lastY, 1, 1, -1, -1, lastX - 1, lastY - 1},  // both axes at once
     };
     for (const Case& c : cases) {

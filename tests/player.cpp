@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const int WINDOW_TIMEOUT_MS = 20000;
-const int RECENT_SHOTS = 40;          // screenshots kept besides the ones kept for good
-const char* const MOVE_PAUSE = "0.03";  // seconds between two pointer moves of a drag
+const int RECENT_SHOTS = 40;             // screenshots kept besides the ones kept for good
+const char* const MOVE_PAUSE = "0.03";   // seconds between two pointer moves of a drag
 const char* const PRESS_PAUSE = "0.05";  // seconds on the aircraft before pressing
 const char* const WINDOW_TITLE = "^Corvane \\(Ver\\. 1\\.01\\) - ";
 

@@ -34,9 +34,9 @@ const int APPROACH_LOOK_TIMEOUT_MS = 3000;
 const int HIGHSCORE_FILE_TIMEOUT_MS = 3000;
 const int EXIT_TIMEOUT_MS = 20000;
 const int FIRST_AIRCRAFT_TIMEOUT_MS = 30000;
-const int GAME_TIMEOUT_S = 120;         // for one game to bring a landing or a crash
-const int LANDING_BUDGET_S = 480;       // for all the games it takes to land one aircraft
-const int CRASH_TIMEOUT_S = 120;        // for the chase after the landing to end in a crash
+const int GAME_TIMEOUT_S = 120;    // for one game to bring a landing or a crash
+const int LANDING_BUDGET_S = 480;  // for all the games it takes to land one aircraft
+const int CRASH_TIMEOUT_S = 120;   // for the chase after the landing to end in a crash
 const int MAX_GAMES = 12;
 const int PAUSE_TRIES = 3;
 
@@ -121,10 +121,9 @@ std::string counterText(std::optional<unsigned int> value)
 
 int countCrashed(const std::vector<SeenAircraft>& aircraft)
 {
-    return static_cast<int>(std::count_if(aircraft.begin(), aircraft.end(),
-                                          [](const SeenAircraft& a) {
-                                              return a.look == Look::Crashed;
-                                          }));
+    return static_cast<int>(
+        std::count_if(aircraft.begin(), aircraft.end(),
+                      [](const SeenAircraft& a) { return a.look == Look::Crashed; }));
 }
 
 int countDifferences(const Picture& a, const Picture& b)
@@ -220,8 +219,7 @@ protected:
     {
         player.keepLastLook("game over");
         const bool mayHaveScored = reader.readCounter(crashFrame, SCORE_X) != 0u;
-        const Deadline fileDeadline =
-            Deadline::inMs(mayHaveScored ? HIGHSCORE_FILE_TIMEOUT_MS : 0);
+        const Deadline fileDeadline = Deadline::inMs(mayHaveScored ? HIGHSCORE_FILE_TIMEOUT_MS : 0);
         while (player.highscoreFile().empty() && !fileDeadline.passed())
             player.pause(LOOK_PAUSE_MS);
         GameOver gameOver{crashFrame, player.highscoreFile(), std::nullopt};
@@ -290,16 +288,16 @@ protected:
         }
         if (!waitForApproachLook(aircraft)) {
             player.keepLastLook("no approach look");
-            ADD_FAILURE() << "after a route onto its target, the aircraft ("
-                          << describe(aircraft) << ") did not show its approach look";
+            ADD_FAILURE() << "after a route onto its target, the aircraft (" << describe(aircraft)
+                          << ") did not show its approach look";
             return std::nullopt;
         }
         player.keepLastLook("after the route onto the target");
-        if (std::optional<size_t> track = traffic.trackNearest(aircraft.kind, Look::Approach,
-                                                               route.front()))
+        if (std::optional<size_t> track =
+                traffic.trackNearest(aircraft.kind, Look::Approach, route.front()))
             traffic.setLandingRoute(*track, route);
-        const int landBy = static_cast<int>(LANDING_TIME_FACTOR * seconds * 1000) +
-                           LANDING_TIME_MARGIN_MS;
+        const int landBy =
+            static_cast<int>(LANDING_TIME_FACTOR * seconds * 1000) + LANDING_TIME_MARGIN_MS;
         return ApproachWatch{aircraft.kind, Clock::now(), Deadline::inMs(landBy)};
     }
 
@@ -345,8 +343,7 @@ protected:
             return true;
         }
         player.note(text + "; turning " + describe(tracks[turn->track].aircraft) + " to (" +
-                    std::to_string(turn->heading.x) + "," + std::to_string(turn->heading.y) +
-                    ")");
+                    std::to_string(turn->heading.x) + "," + std::to_string(turn->heading.y) + ")");
         if (!player.drag(turn->route)) {
             ADD_FAILURE() << "xdotool could not drag the route";
             return false;
@@ -440,8 +437,8 @@ protected:
             for (const Track& other : tracks) {
                 if (&other == &chaser)
                     continue;
-                const Route route = planInterceptRoute(chaser.aircraft, other.aircraft,
-                                                       other.heading);
+                const Route route =
+                    planInterceptRoute(chaser.aircraft, other.aircraft, other.heading);
                 const double s = flightSeconds(route, chaser.aircraft.kind);
                 if (leadsToLanding(route, FLEET[chaser.aircraft.kind].type) ||
                     (best && s >= best->seconds))
@@ -464,8 +461,7 @@ protected:
                 return shot;
             if (player.secondsPlayed() - lastChase >= CHASE_INTERVAL_S) {
                 if (std::optional<Chase> chase = planChase()) {
-                    player.note("chase, meeting in about " + std::to_string(chase->seconds) +
-                                " s");
+                    player.note("chase, meeting in about " + std::to_string(chase->seconds) + " s");
                     if (!player.drag(chase->route)) {
                         ADD_FAILURE() << "xdotool could not drag the route";
                         return std::nullopt;
@@ -551,9 +547,7 @@ TEST_F(PlayThrough, APlayerLandsAnAircraftCrashesTwoKeepsTheBestScorePausesAndQu
 
     ASSERT_TRUE(player.pressKey("space"));
     EXPECT_TRUE(waitForScreen(
-        [&](const Picture& shot) {
-            return !reader.showsPauseText(shot) && !seen.empty();
-        },
+        [&](const Picture& shot) { return !reader.showsPauseText(shot) && !seen.empty(); },
         SCREEN_TIMEOUT_MS))
         << "a key did not resume the game with its aircraft";
 
@@ -561,6 +555,6 @@ TEST_F(PlayThrough, APlayerLandsAnAircraftCrashesTwoKeepsTheBestScorePausesAndQu
     EXPECT_EQ(player.waitForExit(EXIT_TIMEOUT_MS), EXIT_OK) << player.gameErrors();
     player.note("the game ended");
     std::cout << "Played " << gamesPlayed << " game(s) for the landing (at " << landedAt
-              << " s), crashed at " << crashedAt << " s, quit at " << player.secondsPlayed()
-              << " s" << std::endl;
+              << " s), crashed at " << crashedAt << " s, quit at " << player.secondsPlayed() << " s"
+              << std::endl;
 }

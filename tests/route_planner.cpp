@@ -7,9 +7,9 @@
 
 namespace {
 
-const int ROUTE_SPACING = 12;   // pixels between two pointer positions of a drag
-const int GATE_DISTANCE = 36;   // the route lines up this far before the approach area
-const int LANDING_DEPTH = 8;    // how far into the landing area the route ends
+const int ROUTE_SPACING = 12;     // pixels between two pointer positions of a drag
+const int GATE_DISTANCE = 36;     // the route lines up this far before the approach area
+const int LANDING_DEPTH = 8;      // how far into the landing area the route ends
 const int MAX_LEAD_STEPS = 1500;  // how far ahead an interception is looked for
 const int TURN_DISTANCE = 30;     // the line of a turn runs this far on the new heading
 

@@ -14,7 +14,7 @@ const Uint16 WHITE_565 = 0xFFFF;  // the marker's colour
 const int DIGIT_COUNT = 4;
 const int NUM_GLYPHS = 10;
 const size_t ANCHORS_PER_LOOK = 4;
-const int ANCHOR_SPACING = 6;    // pixels between two anchors of a look, at least
+const int ANCHOR_SPACING = 6;      // pixels between two anchors of a look, at least
 const int MIN_MATCH_PERCENT = 60;  // of a look's visible pixels, for an aircraft seen
 
 const char* const LOOK_NAMES[] = {"normal", "approach", "crashed"};
@@ -24,9 +24,8 @@ static_assert(sizeof KIND_NAMES / sizeof KIND_NAMES[0] == NUM_AIRCRAFT_CLASSES,
 
 int visiblePixelsOf(const Picture& p)
 {
-    return static_cast<int>(
-        std::count_if(p.pixels.begin(), p.pixels.end(),
-                      [](Uint16 v) { return v != TRANSPARENT_565; }));
+    return static_cast<int>(std::count_if(p.pixels.begin(), p.pixels.end(),
+                                          [](Uint16 v) { return v != TRANSPARENT_565; }));
 }
 
 int overlapArea(const SeenAircraft& a, const SeenAircraft& b)
@@ -144,11 +143,10 @@ void ScreenReader::loadLook(int kind, Look look, const std::string& file)
         return frequency.at(a.colour) < frequency.at(b.colour);
     });
     for (const Anchor& p : pixels) {
-        const bool crowded = std::any_of(bitmap.anchors.begin(), bitmap.anchors.end(),
-                                         [&](const Anchor& a) {
-                                             return std::abs(a.x - p.x) < ANCHOR_SPACING &&
-                                                    std::abs(a.y - p.y) < ANCHOR_SPACING;
-                                         });
+        const bool crowded =
+            std::any_of(bitmap.anchors.begin(), bitmap.anchors.end(), [&](const Anchor& a) {
+                return std::abs(a.x - p.x) < ANCHOR_SPACING && std::abs(a.y - p.y) < ANCHOR_SPACING;
+            });
         if (!crowded)
             bitmap.anchors.push_back(p);
         if (bitmap.anchors.size() == ANCHORS_PER_LOOK)
@@ -205,8 +203,7 @@ std::vector<SeenAircraft> ScreenReader::findAircraft(const Picture& shot) const
 // Aircraft never leave the screen, so a look that would reach past an edge
 // is not there.
 std::optional<ScreenReader::Candidate> ScreenReader::matchLook(const Picture& shot,
-                                                               size_t lookIndex, int x,
-                                                               int y) const
+                                                               size_t lookIndex, int x, int y) const
 {
     const LookBitmap& l = looks[lookIndex];
     if (x < 0 || y < 0 || x + l.picture.width > shot.width || y + l.picture.height > shot.height)

@@ -54,8 +54,8 @@ private:
 TEST_F(Frame, CountersShowFourDigitsWithLeadingZerosAndStopAt9999)
 {
     const std::vector<std::pair<unsigned int, std::string>> values = {
-        {0, "0000"}, {7, "0007"}, {42, "0042"}, {1234, "1234"}, {9999, "9999"},
-        {10000, "9999"}, {12345, "9999"}, {4294967295u, "9999"},
+        {0, "0000"},    {7, "0007"},     {42, "0042"},    {1234, "1234"},
+        {9999, "9999"}, {10000, "9999"}, {12345, "9999"}, {4294967295u, "9999"},
     };
     for (const auto& [value, shown] : values) {
         score = value;

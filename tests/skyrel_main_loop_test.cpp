@@ -50,7 +50,7 @@ TEST_F(MainLoop, AHaltedGameWaitsATickPeriodPerPassAndStillOffersSpawns)
     };
     runMainLoop();
     EXPECT_EQ(fakeClock.delays, std::vector<Uint32>(50, TICK_PERIOD));
-    EXPECT_EQ(scriptedRand.calls, 51);  // the quitting pass offers a spawn, but does not wait
+    EXPECT_EQ(scriptedRand.calls, 51);    // the quitting pass offers a spawn, but does not wait
     EXPECT_EQ(displayCounters.flips, 1);  // the pause screen only
     EXPECT_EQ(sprites[5]->pos.x, 300);    // nothing moved
 }

@@ -81,15 +81,15 @@ TEST_F(Spawning, EachBorderPointGivesAnEntryFlushWithItsEdgeHeadingInwards)
         int x, y, vx, vy;
     };
     const std::vector<Case> cases = {
-        {0, 0, 0, 0, 1},                       // top-left corner, heading down
+        {0, 0, 0, 0, 1},  // top-left corner, heading down
         {sw + 50, 50, 0, 0, 1},
         {639, 639 - sw, 0, 0, 1},
-        {640, 0, 0, 1, 0},                     // left edge, heading right
+        {640, 0, 0, 1, 0},  // left edge, heading right
         {640 + sh + 30, 0, 30, 1, 0},
         {1119, 0, 479 - sh, 1, 0},
-        {1120, 0, 480 - sh, 0, -1},            // bottom edge, heading up
+        {1120, 0, 480 - sh, 0, -1},  // bottom edge, heading up
         {1120 + sw + 200, 200, 480 - sh, 0, -1},
-        {1760, 640 - sw, 0, -1, 0},            // right edge, heading left
+        {1760, 640 - sw, 0, -1, 0},  // right edge, heading left
         {2239, 640 - sw, 479 - sh, -1, 0},
     };
     for (const Case& c : cases) {

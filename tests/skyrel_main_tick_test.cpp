@@ -120,7 +120,8 @@ TEST_F(GameTick, ACrashShowsTheCrashedPairAndThePressKeyTextThenClearsTheField)
         return matches;
     };
     for (int i : {8, 9})
-        EXPECT_GT(matchesOf(i, aircraft(i)->crashedSurf), matchesOf(i, aircraft(i)->normalSurf)) << i;
+        EXPECT_GT(matchesOf(i, aircraft(i)->crashedSurf), matchesOf(i, aircraft(i)->normalSurf))
+            << i;
     EXPECT_GT(matchesOf(10, aircraft(10)->normalSurf), matchesOf(10, aircraft(10)->crashedSurf));
 
     // Game over: best score kept and written, field empty, marker gone.
@@ -197,16 +198,15 @@ TEST_F(GameTick, ATickWaitsOnlyForTheRestOfTenMillisecondsByTheSecondReading)
         Uint32 stamp;  // the clock at the end of the tick's wait
     };
     const std::vector<Case> cases = {
-        {1000, 1003, 0, {6}, true, 1010},          // 3 ms passed: wait until 1010
-        {1000, 1008, 0, {1}, true, 1010},
-        {1000, 1009, 0, {}, true, 1010},           // only naps are left
-        {1000, 1010, 0, {}, false, 1010},          // a whole period passed
-        {1000, 1500, 0, {}, false, 1500},          // a late tick is not made up
-        {1000, 1000, 4, {5}, false, 1017},         // second reading 1004
-        {1000, 1006, 5, {}, false, 1021},          // second reading 1011: nothing to wait
-        {1000, 1009, 1, {}, false, 1012},          // second reading 1010
-        {0xFFFFFFFA, 2, 0, {1}, true, 4},          // across the wrap of the clock: 8 ms passed
-        {0xFFFFFFFA, 4, 0, {}, false, 4},          // 10 ms passed
+        {1000, 1003, 0, {6}, true, 1010},  // 3 ms passed: wait until 1010
+        {1000, 1008, 0, {1}, true, 1010},  {1000, 1009, 0, {}, true, 1010},  // only naps are left
+        {1000, 1010, 0, {}, false, 1010},   // a whole period passed
+        {1000, 1500, 0, {}, false, 1500},   // a late tick is not made up
+        {1000, 1000, 4, {5}, false, 1017},  // second reading 1004
+        {1000, 1006, 5, {}, false, 1021},   // second reading 1011: nothing to wait
+        {1000, 1009, 1, {}, false, 1012},   // second reading 1010
+        {0xFFFFFFFA, 2, 0, {1}, true, 4},   // across the wrap of the clock: 8 ms passed
+        {0xFFFFFFFA, 4, 0, {}, false, 4},   // 10 ms passed
     };
     for (const Case& c : cases) {
         fakeClock.delays.clear();

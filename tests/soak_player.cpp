@@ -125,7 +125,9 @@ int weightToDrag(const PathSprite* s, bool anyInView)
 }  // namespace
 
 RandomPlayer::RandomPlayer(unsigned int seed, const FieldWatch* watch, Findings* findings)
-    : rng(seed), watch(watch), findings(findings)
+    : rng(seed),
+      watch(watch),
+      findings(findings)
 {
 }
 
@@ -229,9 +231,9 @@ void RandomPlayer::confirmMode(bool ticked)
     const bool shouldTick = mode != Mode::Halted;
     if (ticked == shouldTick)
         return;
-    report(ticked ? "the game ran a tick where it should have been halted"
-                  : mode == Mode::Dragging ? "the game halted during a drag"
-                                           : "the game halted where it should have run");
+    report(ticked                   ? "the game ran a tick where it should have been halted"
+           : mode == Mode::Dragging ? "the game halted during a drag"
+                                    : "the game halted where it should have run");
     if (mode == Mode::Dragging)
         endDrag(Mode::Running);
     if (ticked)
@@ -475,8 +477,8 @@ void RandomPlayer::planDrag(DragKind kind, Coord press)
 // to the landing area, and the button held a while.
 void RandomPlayer::planLandingRoute(Coord press)
 {
-    const int t = chance(WRONG_TARGET_CHANCE) ? randomInt(0, MAX_TARGETS - 1)
-                                              : targetOfType(dragged->type);
+    const int t =
+        chance(WRONG_TARGET_CHANCE) ? randomInt(0, MAX_TARGETS - 1) : targetOfType(dragged->type);
     const TargetLayout& target = AIRFIELD[t];
     const Coord dir = APPROACH_DIRECTIONS[t];
     const Coord approach{target.preX + target.preW / 2, target.preY + target.preH / 2};

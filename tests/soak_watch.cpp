@@ -17,8 +17,8 @@ std::string describe(unsigned int i)
     std::ostringstream text;
     text << "aircraft " << i << " (state " << s->state << (s->visible ? ", visible" : ", hidden")
          << ", at " << s->pos.x << "," << s->pos.y << ", size " << s->pos.w << "x" << s->pos.h
-         << ", step " << s->velX << "," << s->velY << ", route " << s->pathPos << "/"
-         << s->pathLen << ")";
+         << ", step " << s->velX << "," << s->velY << ", route " << s->pathPos << "/" << s->pathLen
+         << ")";
     return text.str();
 }
 
@@ -91,7 +91,7 @@ const std::vector<std::string>& Findings::firstOnes() const
     return kept;
 }
 
-FieldWatch::FieldWatch(Findings* findings) : findings(findings) {}
+FieldWatch::FieldWatch(Findings* findings) : findings(findings) { }
 
 void FieldWatch::start()
 {

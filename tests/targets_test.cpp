@@ -20,8 +20,8 @@ protected:
     {
         for (int i = 0; i < MAX_TARGETS; ++i) {
             const TargetLayout& t = AIRFIELD[i];
-            owned.push_back(std::make_unique<Target>(t.x, t.y, t.w, t.h, t.preX, t.preY,
-                                                     t.preW, t.preH, t.type));
+            owned.push_back(std::make_unique<Target>(t.x, t.y, t.w, t.h, t.preX, t.preY, t.preW,
+                                                     t.preH, t.type));
             field[i] = owned.back().get();
         }
     }

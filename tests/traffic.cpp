@@ -6,12 +6,12 @@
 
 namespace {
 
-const double HISTORY_S = 1.5;         // the heading is measured over about this long
-const int MIN_HEADING_PIXELS = 2;     // of movement, for a heading to be measured
-const int MATCH_DISTANCE = 12;        // an aircraft moves less than this between looks
+const double HISTORY_S = 1.5;      // the heading is measured over about this long
+const int MIN_HEADING_PIXELS = 2;  // of movement, for a heading to be measured
+const int MATCH_DISTANCE = 12;     // an aircraft moves less than this between looks
 const double PREDICTION_STEP_S = 0.1;
-const int CONFLICT_MARGIN = 4;        // pixels kept free around each aircraft
-const double TURN_SETTLE_S = 0.3;     // after a turn is dragged, the aircraft is on its new heading
+const int CONFLICT_MARGIN = 4;     // pixels kept free around each aircraft
+const double TURN_SETTLE_S = 0.3;  // after a turn is dragged, the aircraft is on its new heading
 
 // Where a coordinate that moves freely lies once it has bounced between lo
 // and hi.

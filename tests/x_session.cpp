@@ -112,8 +112,8 @@ XServer::XServer()
     if (pid == 0) {
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+               "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

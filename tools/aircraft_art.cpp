@@ -70,9 +70,9 @@ void sketchJet(const Sketch& s, const Livery& l)
 
 void sketchTurboprop(const Sketch& s, const Livery& l)
 {
-    sketchMirroredPolygon(s, {{13, 7.8f}, {1, 8.6f}, {0.6f, 9.6f}, {0.6f, 12.0f}, {1, 12.6f},
-                              {13, 12.8f}},
-                          l.surface);
+    sketchMirroredPolygon(
+        s, {{13, 7.8f}, {1, 8.6f}, {0.6f, 9.6f}, {0.6f, 12.0f}, {1, 12.6f}, {13, 12.8f}},
+        l.surface);
     sketchEllipse(s, {7.4f, 9.4f}, 1.4f, 3.8f, l.detail);
     sketchEllipse(s, {18.6f, 9.4f}, 1.4f, 3.8f, l.detail);
     sketchLine(s, {4.0f, 5.4f}, {10.8f, 5.4f}, 0.9f, l.rotor);

@@ -32,8 +32,8 @@ Sint16 toSketchPixel(float bitmapCoordinate)
 
 SDL_Surface* createCanvas(int width, int height)
 {
-    SDL_Surface* canvas = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, RED_MASK,
-                                               GREEN_MASK, BLUE_MASK, 0);
+    SDL_Surface* canvas =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, RED_MASK, GREEN_MASK, BLUE_MASK, 0);
     if (canvas != nullptr) {
         SDL_FillRect(canvas, nullptr, 0);
     }
@@ -133,8 +133,8 @@ void sketchPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb 
         xs.push_back(toSketchPixel(corner.x));
         ys.push_back(toSketchPixel(corner.y));
     }
-    filledPolygonRGBA(sketch.surf, xs.data(), ys.data(), static_cast<int>(corners.size()),
-                      colour.r, colour.g, colour.b, OPAQUE);
+    filledPolygonRGBA(sketch.surf, xs.data(), ys.data(), static_cast<int>(corners.size()), colour.r,
+                      colour.g, colour.b, OPAQUE);
 }
 
 void sketchMirroredPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb colour)

@@ -75,9 +75,8 @@ bool isInside(const Area& area, int x, int y)
 
 bool isOnEdgeBand(const Area& area, int x, int y)
 {
-    return isInside(area, x, y) &&
-           (x < area.x + EDGE_WIDTH || x >= area.x + area.w - EDGE_WIDTH ||
-            y < area.y + EDGE_WIDTH || y >= area.y + area.h - EDGE_WIDTH);
+    return isInside(area, x, y) && (x < area.x + EDGE_WIDTH || x >= area.x + area.w - EDGE_WIDTH ||
+                                    y < area.y + EDGE_WIDTH || y >= area.y + area.h - EDGE_WIDTH);
 }
 
 // The runway number: its heading in tens of degrees, north being 36.
@@ -129,8 +128,8 @@ void paintRunwayNumber(SDL_Surface* strip, const char* number)
     // along the runway.
     gfxPrimitivesSetFontRotation(FONT_TURNED_CLOCKWISE);
     const int length = static_cast<int>(SDL_strlen(number)) * FONT_SIZE;
-    stringRGBA(strip, NUMBER_X, (strip->h - length) / 2, number, PAINT_WHITE.r,
-               PAINT_WHITE.g, PAINT_WHITE.b, SDL_ALPHA_OPAQUE);
+    stringRGBA(strip, NUMBER_X, (strip->h - length) / 2, number, PAINT_WHITE.r, PAINT_WHITE.g,
+               PAINT_WHITE.b, SDL_ALPHA_OPAQUE);
     gfxPrimitivesSetFontRotation(0);
 }
 
@@ -185,15 +184,16 @@ void paintRunwayApproach(SDL_Surface* field, const TargetLayout& target)
 {
     const int turns = turnsFromEast(target);
     const bool alongX = turns % 2 == 0;
-    Sketch sketch = createSketch(alongX ? target.preW : target.preH,
-                                 alongX ? target.preH : target.preW);
+    Sketch sketch =
+        createSketch(alongX ? target.preW : target.preH, alongX ? target.preH : target.preW);
     fillSketch(sketch, approachGroundOf(target.type));
     // Brighter towards the threshold, like sequenced approach lights.
     for (int i = 0; i < NUM_CHEVRONS; ++i) {
         const float strength =
             CHEVRON_FAINTEST + (1.0f - CHEVRON_FAINTEST) * i / (NUM_CHEVRONS - 1);
-        sketchChevron(sketch, CHEVRON_FIRST_X + i * CHEVRON_SPACING,
-                      mixColours(approachGroundOf(target.type), accentOfType(target.type), strength));
+        sketchChevron(
+            sketch, CHEVRON_FIRST_X + i * CHEVRON_SPACING,
+            mixColours(approachGroundOf(target.type), accentOfType(target.type), strength));
     }
     SDL_Surface* strip = shrinkSketch(sketch);
     freeSketch(sketch);
@@ -212,7 +212,8 @@ void sketchPadArrows(const Sketch& sketch, Rgb colour)
     const float base = PAD_ARROW_INSET;
     const float tip = PAD_ARROW_INSET + PAD_ARROW_DEPTH;
     sketchPolygon(sketch, {{cx - half, base}, {cx + half, base}, {cx, tip}}, colour);
-    sketchPolygon(sketch, {{cx - half, bottom - base}, {cx + half, bottom - base}, {cx, bottom - tip}},
+    sketchPolygon(sketch,
+                  {{cx - half, bottom - base}, {cx + half, bottom - base}, {cx, bottom - tip}},
                   colour);
     sketchPolygon(sketch, {{base, cy - half}, {base, cy + half}, {tip, cy}}, colour);
     sketchPolygon(sketch, {{right - base, cy - half}, {right - base, cy + half}, {right - tip, cy}},

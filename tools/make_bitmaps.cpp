@@ -50,7 +50,8 @@ bool writeAllBitmaps(const std::string& dir)
     ok = saveBitmap(drawPresskeyText(), dir, PRESSKEY_TEXT_FILE) && ok;
     for (const AircraftClass& fleetClass : FLEET) {
         for (AircraftLook look : AIRCRAFT_LOOKS) {
-            ok = saveBitmap(drawAircraft(fleetClass, look), dir, fileOfLook(fleetClass, look)) && ok;
+            ok =
+                saveBitmap(drawAircraft(fleetClass, look), dir, fileOfLook(fleetClass, look)) && ok;
         }
     }
     return ok;
@@ -65,9 +66,8 @@ void releaseFontCache()
 
 void printUsage()
 {
-    std::fprintf(stderr,
-                 "usage: make_bitmaps OUTDIR\n"
-                 "       make_bitmaps --preview SHEET.bmp BITMAPSDIR\n");
+    std::fprintf(stderr, "usage: make_bitmaps OUTDIR\n"
+                         "       make_bitmaps --preview SHEET.bmp BITMAPSDIR\n");
 }
 
 }  // namespace

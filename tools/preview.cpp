@@ -56,8 +56,7 @@ SDL_Surface* createScreen()
 
 // Loads a bitmap and converts it to the screen's format the way the game
 // does, optionally with black as the colour key; nullptr on failure.
-SDL_Surface* loadAsScreen(const std::string& dir, const char* file, SDL_Surface* screen,
-                          bool keyed)
+SDL_Surface* loadAsScreen(const std::string& dir, const char* file, SDL_Surface* screen, bool keyed)
 {
     const std::string path = bitmapPath(dir, file);
     SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
@@ -95,8 +94,7 @@ void drawCounter(SDL_Surface* digits, SDL_Surface* screen, unsigned int value, i
     }
 }
 
-template <size_t N>
-void drawRoute(SDL_Surface* screen, const Coord (&route)[N])
+template <size_t N> void drawRoute(SDL_Surface* screen, const Coord (&route)[N])
 {
     for (size_t i = 1; i < N; ++i) {
         lineRGBA(screen, route[i - 1].x, route[i - 1].y, route[i].x, route[i].y, 0, 255, 0,
@@ -124,7 +122,8 @@ bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
     bool complete = screen && background && digits && pauseText && presskeyText;
     for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
         for (int look = 0; look < NUM_LOOKS; ++look) {
-            looks[c][look] = loadAsScreen(bitmapsDir, fileOfLook(FLEET[c], AIRCRAFT_LOOKS[look]), screen, true);
+            looks[c][look] =
+                loadAsScreen(bitmapsDir, fileOfLook(FLEET[c], AIRCRAFT_LOOKS[look]), screen, true);
             complete = complete && looks[c][look] != nullptr;
         }
     }

@@ -14,7 +14,7 @@ float smoothStep(float t)
 
 }  // namespace
 
-NoiseSource::NoiseSource(Uint32 seed) : state(seed != 0 ? seed : FALLBACK_SEED) {}
+NoiseSource::NoiseSource(Uint32 seed) : state(seed != 0 ? seed : FALLBACK_SEED) { }
 
 Uint32 NoiseSource::next()
 {
@@ -30,7 +30,9 @@ float NoiseSource::nextUnit()
 }
 
 ValueNoise::ValueNoise(int width, int height, int cellSize, NoiseSource& source)
-    : cellSize(cellSize), cols(width / cellSize + 2), rows(height / cellSize + 2)
+    : cellSize(cellSize),
+      cols(width / cellSize + 2),
+      rows(height / cellSize + 2)
 {
     lattice.resize(static_cast<size_t>(cols) * rows);
     for (float& value : lattice) {
