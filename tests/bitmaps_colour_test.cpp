@@ -28,7 +28,7 @@ const double MIN_ROUTE_SHARE = 0.95;  // the rest: runway paint and thin marking
 const double MIN_CONTRAST = 3, MIN_TYPE_DELTA_E = 20;
 const double LIGHT_QUANTILE = 0.95;  // a light patch of the field, not its paint
 
-using Colour = std::array<double, 3>;  // sRGB, 0 to 255
+using Colour = std::array<double, 3>;  // sRGB, 0 to 255; or linear, 0 to 1
 
 // Machado, Oliveira and Fernandes (2009) at severity 1, on linear RGB.
 const std::pair<const char*, std::array<double, 9>> VISIONS[] = {
@@ -51,10 +51,19 @@ Colour toLinear(const Colour& c)
     return l;
 }
 
+// Row i of a 3 x 3 matrix (given by rows) times a column.
+double rowTimes(const double* row, const Colour& c)
+{
+    return row[0] * c[0] + row[1] * c[1] + row[2] * c[2];
+}
+
+const double LUMA[] = {0.2126, 0.7152, 0.0722};
+const double TO_XYZ[] = {0.4124, 0.3576, 0.1805, 0.2126, 0.7152, 0.0722, 0.0193, 0.1192, 0.9505};
+const double WHITE_D65[] = {0.95047, 1, 1.08883};
+
 double luminance(const Colour& c)
 {
-    const Colour l = toLinear(c);
-    return 0.2126 * l[0] + 0.7152 * l[1] + 0.0722 * l[2];
+    return rowTimes(LUMA, toLinear(c));
 }
 
 double contrastOf(double la, double lb)
@@ -64,27 +73,22 @@ double contrastOf(double la, double lb)
 
 Colour simulate(const Colour& c, const std::array<double, 9>& m)
 {
-    const Colour l = toLinear(c);
     Colour out;
     for (int i = 0; i < 3; ++i) {
-        const double v =
-            std::clamp(m[3 * i] * l[0] + m[3 * i + 1] * l[1] + m[3 * i + 2] * l[2], 0.0, 1.0);
+        const double v = std::clamp(rowTimes(&m[3 * i], toLinear(c)), 0.0, 1.0);
         out[i] = 255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
     }
     return out;
 }
 
-// CIELAB under D65.
 Colour labOf(const Colour& c)
 {
-    const Colour l = toLinear(c);
-    auto f = [](double t) {
-        return t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116;
-    };
-    const double fx = f((0.4124 * l[0] + 0.3576 * l[1] + 0.1805 * l[2]) / 0.95047);
-    const double fy = f(0.2126 * l[0] + 0.7152 * l[1] + 0.0722 * l[2]);
-    const double fz = f((0.0193 * l[0] + 0.1192 * l[1] + 0.9505 * l[2]) / 1.08883);
-    return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
+    double f[3];
+    for (int i = 0; i < 3; ++i) {
+        const double t = rowTimes(&TO_XYZ[3 * i], toLinear(c)) / WHITE_D65[i];
+        f[i] = t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116;
+    }
+    return {116 * f[1] - 16, 500 * (f[0] - f[1]), 200 * (f[1] - f[2])};
 }
 
 double deltaE2000(const Colour& c1, const Colour& c2)
@@ -94,22 +98,20 @@ double deltaE2000(const Colour& c1, const Colour& c2)
     const double c7 = std::pow((std::hypot(p[1], p[2]) + std::hypot(q[1], q[2])) / 2, 7);
     const double g = 1.5 - 0.5 * std::sqrt(c7 / (c7 + p25));
     const double cp1 = std::hypot(g * p[1], p[2]), cp2 = std::hypot(g * q[1], q[2]);
-    auto hue = [&](const Colour& k) {
-        return std::fmod(std::atan2(k[2], g * k[1]) / deg + 360, 360);
-    };
-    const double h1 = cp1 == 0 ? 0 : hue(p), h2 = cp2 == 0 ? 0 : hue(q);
+    auto hue = [&](const Colour& k) { return std::atan2(k[2], g * k[1]) / deg; };
     const bool grey = cp1 * cp2 == 0;
+    const double h1 = cp1 == 0 ? 0 : std::fmod(hue(p) + 360, 360);
+    const double h2 = cp2 == 0 ? 0 : std::fmod(hue(q) + 360, 360);
     const double dh = grey ? 0 : std::remainder(h2 - h1, 360);  // the shorter way round
-    const double dH = 2 * std::sqrt(cp1 * cp2) * std::sin(dh / 2 * deg);
     const double hBar = grey ? h1 + h2 : std::fmod(h1 + dh / 2 + 360, 360);
-    const double lBar = (p[0] + q[0]) / 2 - 50, cBar7 = std::pow((cp1 + cp2) / 2, 7);
+    const double lBar = (p[0] + q[0]) / 2 - 50, cBar = (cp1 + cp2) / 2;
     const double t = 1 - 0.17 * std::cos((hBar - 30) * deg) + 0.24 * std::cos(2 * hBar * deg) +
                      0.32 * std::cos((3 * hBar + 6) * deg) - 0.20 * std::cos((4 * hBar - 63) * deg);
-    const double sL = 1 + 0.015 * lBar * lBar / std::sqrt(20 + lBar * lBar);
-    const double sC = 1 + 0.045 * (cp1 + cp2) / 2, sH = 1 + 0.015 * (cp1 + cp2) / 2 * t;
-    const double rT = -2 * std::sqrt(cBar7 / (cBar7 + p25)) *
+    const double rT = -2 * std::sqrt(std::pow(cBar, 7) / (std::pow(cBar, 7) + p25)) *
                       std::sin(60 * std::exp(-std::pow((hBar - 275) / 25, 2)) * deg);
-    const double l = (q[0] - p[0]) / sL, c = (cp2 - cp1) / sC, h = dH / sH;
+    const double l = (q[0] - p[0]) / (1 + 0.015 * lBar * lBar / std::sqrt(20 + lBar * lBar));
+    const double c = (cp2 - cp1) / (1 + 0.045 * cBar);
+    const double h = 2 * std::sqrt(cp1 * cp2) * std::sin(dh / 2 * deg) / (1 + 0.015 * cBar * t);
     return std::sqrt(l * l + c * c + h * h + rT * c * h);
 }
 
@@ -136,8 +138,8 @@ double quantile(std::vector<double> values, double q)
     return *at;
 }
 
-// Luminance of what a keyed bitmap shows below row top: its mean (q < 0) or
-// quantile q; with unlike, only of the pixels that differ from unlike's.
+// Luminance of what a keyed bitmap shows from row top down: its mean (q < 0)
+// or quantile q; with unlike, only of the pixels that differ from unlike's.
 double lightOf(SDL_Surface* s, int top, double q, SDL_Surface* unlike = nullptr)
 {
     std::vector<double> l;
@@ -151,42 +153,37 @@ double lightOf(SDL_Surface* s, int top, double q, SDL_Surface* unlike = nullptr)
     return q < 0 ? std::accumulate(l.begin(), l.end(), 0.0) / l.size() : quantile(l, q);
 }
 
+// The field, and the field with a route pixel over every pixel below the
+// panel: SDL_gfx blends a line alike in every direction on 16 bits.
+struct Field {
+    SurfacePtr bare = loadOnScreen(BACKGROUND_FILE), routed;
+    Field()
+    {
+        routed.reset(bare ? SDL_ConvertSurface(bare.get(), bare->format, 0) : nullptr);
+        for (int y = PANEL_ROWS; routed && y < routed->h; ++y)
+            lineRGBA(routed.get(), 0, y, routed->w - 1, y, 0, 255, 0, ROUTE_ALPHA);
+    }
+};
+
+Colour accentOf(SDL_Surface* field, int type)
+{
+    const TargetLayout* t =
+        std::find_if(AIRFIELD, AIRFIELD + MAX_TARGETS, [&](auto& a) { return a.type == type; });
+    return colourAt(field, t->x + t->w / 2, t->y);  // the middle of its landing area's top edge
+}
+
 }  // namespace
 
-class FieldColours : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        field = loadOnScreen(BACKGROUND_FILE).release();
-        ASSERT_TRUE(field) << SDL_GetError();
-        // SDL_gfx blends a line alike in every direction on 16 bits, so one
-        // line a row puts a route pixel over every field pixel once.
-        routed = SDL_ConvertSurface(field, field->format, 0);
-        for (int y = PANEL_ROWS; y < field->h; ++y) {
-            lineRGBA(routed, 0, y, field->w - 1, y, 0, 255, 0, ROUTE_ALPHA);
-        }
-    }
-
-    static void TearDownTestSuite()
-    {
-        SDL_FreeSurface(field);
-        SDL_FreeSurface(routed);
-        SDL_Quit();
-    }
-
-    static SDL_Surface *field, *routed;
-};
-SDL_Surface *FieldColours::field, *FieldColours::routed;
-
-TEST_F(FieldColours, RoutesStandOutOnAlmostTheWholeField)
+TEST(FieldColours, RoutesStandOutOnAlmostTheWholeField)
 {
+    const Field field;
+    ASSERT_TRUE(field.routed) << SDL_GetError();
     std::vector<double> contrasts, deltas;
     int clear = 0;
-    for (int y = PANEL_ROWS; y < field->h; ++y) {
-        for (int x = 0; x < field->w; ++x) {
-            const Colour under = colourAt(field, x, y), over = colourAt(routed, x, y);
+    for (int y = PANEL_ROWS; y < field.bare->h; ++y) {
+        for (int x = 0; x < field.bare->w; ++x) {
+            const Colour under = colourAt(field.bare.get(), x, y);
+            const Colour over = colourAt(field.routed.get(), x, y);
             contrasts.push_back(contrastOf(luminance(under), luminance(over)));
             deltas.push_back(deltaE2000(under, over));
             clear += contrasts.back() >= MIN_ROUTE_CONTRAST && deltas.back() >= MIN_ROUTE_DELTA_E;
@@ -203,10 +200,12 @@ TEST_F(FieldColours, RoutesStandOutOnAlmostTheWholeField)
 // Aircraft fly over all of the field, so each look is held against a light
 // patch of it. The approach look, green like the routes, also shows its
 // lights (where it differs from the normal look) against a lit route.
-TEST_F(FieldColours, AircraftMarkerAndLandingAccentsStandOutFromTheField)
+TEST(FieldColours, AircraftMarkerAndLandingAccentsStandOutFromTheField)
 {
-    const double fieldLight = lightOf(field, PANEL_ROWS, LIGHT_QUANTILE);
-    const double routeLight = lightOf(routed, PANEL_ROWS, LIGHT_QUANTILE);
+    const Field field;
+    ASSERT_TRUE(field.routed) << SDL_GetError();
+    const double fieldLight = lightOf(field.bare.get(), PANEL_ROWS, LIGHT_QUANTILE);
+    const double routeLight = lightOf(field.routed.get(), PANEL_ROWS, LIGHT_QUANTILE);
     std::vector<std::pair<std::string, double>> contrasts = {{"marker", contrastOf(1, fieldLight)}};
     for (const AircraftClass& c : FLEET) {
         SurfacePtr normal = loadOnScreen(c.normalFile), approach = loadOnScreen(c.approachFile);
@@ -216,12 +215,11 @@ TEST_F(FieldColours, AircraftMarkerAndLandingAccentsStandOutFromTheField)
         contrasts.push_back(
             {c.approachFile, contrastOf(lightOf(approach.get(), 0, -1), fieldLight)});
         contrasts.push_back(
-            {"route under " + std::string(c.approachFile), contrastOf(lights, routeLight)});
+            {std::string(c.approachFile) + " on a route", contrastOf(lights, routeLight)});
     }
     for (const TargetLayout& t : AIRFIELD) {
-        const double accent = luminance(colourAt(field, t.x + t.w / 2, t.y));
-        contrasts.push_back(
-            {"accent of type " + std::to_string(t.type), contrastOf(accent, fieldLight)});
+        const double accent = luminance(accentOf(field.bare.get(), t.type));
+        contrasts.push_back({"accent " + std::to_string(t.type), contrastOf(accent, fieldLight)});
     }
     for (const auto& [name, contrast] : contrasts) {
         std::printf("%s: %.2f:1\n", name.c_str(), contrast);
@@ -229,28 +227,27 @@ TEST_F(FieldColours, AircraftMarkerAndLandingAccentsStandOutFromTheField)
     }
 }
 
-// A type shows as its landing area's accent, which its aircraft wear too.
-TEST_F(FieldColours, LandingTypesStayApartForEveryColourVision)
+// A type shows as its landing area's accent, and its aircraft wear the same.
+TEST(FieldColours, LandingTypesStayApartForEveryColourVision)
 {
-    std::vector<std::pair<int, Colour>> accents;
-    for (const TargetLayout& t : AIRFIELD) {
-        accents.push_back({t.type, colourAt(field, t.x + t.w / 2, t.y)});
-    }
+    const Field field;
+    ASSERT_TRUE(field.bare) << SDL_GetError();
     for (const AircraftClass& c : FLEET) {
         SurfacePtr look = loadOnScreen(c.normalFile);
         ASSERT_TRUE(look) << c.normalFile;
         int worn = 0;
-        for (int i = 0; i < look->w * look->h; ++i) {
-            worn += colourAt(look.get(), i % look->w, i / look->w) == accents[c.type - 1].second;
-        }
+        for (int i = 0; i < look->w * look->h; ++i)
+            worn += colourAt(look.get(), i % look->w, i / look->w) ==
+                    accentOf(field.bare.get(), c.type);
         EXPECT_GT(worn, 0) << c.normalFile << " does not wear the accent of type " << c.type;
     }
     for (const auto& [name, matrix] : VISIONS) {
         double lowest = 1e9;
-        for (size_t i = 0; i < accents.size(); ++i) {
-            for (size_t j = 0; j < i; ++j) {
-                lowest = std::min(lowest, deltaE2000(simulate(accents[i].second, matrix),
-                                                     simulate(accents[j].second, matrix)));
+        for (int a = 1; a <= MAX_TARGETS; ++a) {
+            for (int b = 1; b < a; ++b) {
+                lowest =
+                    std::min(lowest, deltaE2000(simulate(accentOf(field.bare.get(), a), matrix),
+                                                simulate(accentOf(field.bare.get(), b), matrix)));
             }
         }
         std::printf("%s: landing types at least dE %.1f apart\n", name, lowest);
