@@ -49,7 +49,7 @@ const char* const DIGIT_GLYPHS[NUM_DIGITS][GLYPH_HEIGHT] = {
 };
 
 // The screen texts: the 8 x 8 font blown up, with a rounded dark outline and
-// a drop shadow so they read over grass, runways and aircraft alike.
+// a drop shadow so they read over the ground, runways and aircraft alike.
 const char* const PAUSE_TEXT = "PAUSED";
 const char* const PRESSKEY_TEXT = "PRESS ANY KEY";
 const int PAUSE_TEXT_SCALE = 5;

@@ -21,7 +21,7 @@ const int NUM_LOOKS = sizeof AIRCRAFT_LOOKS / sizeof AIRCRAFT_LOOKS[0];
 const unsigned int SAMPLE_SCORE = 42;
 const unsigned int SAMPLE_HIGHSCORE = 1234;
 
-// The looks of each class side by side in a column of rows, on open grass.
+// The looks of each class side by side in a column of rows, on open ground.
 const int SAMPLE_LEFT = 30;
 const int SAMPLE_TOP = 170;
 const int SAMPLE_PITCH = 36;
