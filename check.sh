@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev \
-    libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool imagemagick clang \
-    libclang-rt-14-dev time
+    libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick \
+    clang libclang-rt-14-dev time
 
 cmake -S . -B build/check -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON -DCORVANE_SDL12_COMPAT_LEG=ON

@@ -103,9 +103,16 @@ TEST_F(GameWindow, AKeyPausesASecondResumesAndEscapeQuitsWithStatusZero)
     env.push_back("DISPLAY=" + x.name());
     ChildProcess game({CORVANE_BINARY}, env, dir.path, dir.path + "/stderr.txt");
     // The caption names the game, its version and its address.
-    ASSERT_NE(x.waitForWindow("^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$",
-                              SCREEN_TIMEOUT_MS),
-              "");
+    const std::string window = x.waitForWindow(
+        "^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$", SCREEN_TIMEOUT_MS);
+    ASSERT_NE(window, "");
+    // The icon title is the game's name; SDL2 keeps none, so under
+    // sdl12-compat the window has no icon title at all.
+    ChildProcess xprop({"xprop", "-id", window, "-notype", "WM_ICON_NAME"}, {"DISPLAY=" + x.name()},
+                       "", dir.file("icon.txt"));
+    ASSERT_EQ(xprop.waitForExit(EXIT_TIMEOUT_MS), 0);
+    EXPECT_EQ(readFile(dir.file("icon.txt")),
+              onSdl12Compat() ? "WM_ICON_NAME:  not found.\n" : "WM_ICON_NAME = \"Corvane\"\n");
     ASSERT_EQ(x.xdotool({"mousemove", "320", "240"}), 0);
     EXPECT_TRUE(waitForPauseText(false));
 
