@@ -30,18 +30,22 @@ const char* const WINDOW_TITLE = "Corvane (Ver. 1.01) - http://corvane.example/"
 const char* const ICON_TITLE = "Corvane";
 
 const unsigned int MAX_COUNTER_VALUE = 9999;  // four digit cells
+const unsigned int TOP_DIGIT_PLACE = 1000;    // the place value of the first cell
+const unsigned int DECIMAL_BASE = 10;
 const Uint8 ROUTE_RED = 0;
 const Uint8 ROUTE_GREEN = 255;
 const Uint8 ROUTE_BLUE = 0;
-const Uint8 ROUTE_ALPHA = 100;  // routes are blended over the field
+const Uint8 ROUTE_ALPHA = 100;   // routes are blended over the field
+const Uint8 MARKER_WHITE = 255;  // red, green and blue of the spawn marker
 const unsigned int BLANK_COLOUR = 0;
 const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond of a tick runs out
 
 constexpr unsigned int countFleet()
 {
     unsigned int total = 0;
+    // A loop, as std::accumulate is constexpr only from C++20.
     for (const AircraftClass& c : FLEET)
-        total += c.count;
+        total += c.count;  // cppcheck-suppress useStlAlgorithm
     return total;
 }
 static_assert(countFleet() == MAX_SPRITES, "the fleet table must fill the roster");
@@ -237,8 +241,9 @@ void waitForTickPeriod()
     const Uint32 elapsed = SDL_GetTicks() - lastTick;
     if (elapsed + 1 < TICK_PERIOD)
         SDL_Delay(TICK_PERIOD - elapsed - 1);
+    // usleep rather than nanosleep, as the tests redirect usleep at link time.
     while (SDL_GetTicks() - lastTick < TICK_PERIOD)
-        usleep(CLOCK_TURN_NAP_US);
+        usleep(CLOCK_TURN_NAP_US);  // cppcheck-suppress usleepCalled
 }
 
 bool isQuitRequest(const SDL_Event& event)
@@ -376,7 +381,7 @@ bool buildFleet()
                 SDL_FreeSurface(normal);
                 return false;
             }
-            FlyObj* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
+            auto* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
             ++numsprites;
             sprites[numsprites - 1] = aircraft;
         }
@@ -384,9 +389,11 @@ bool buildFleet()
     return true;
 }
 
-extern "C" int SDL_main(int, char*[])
+extern "C" int SDL_main(int /*argc*/, char* /*argv*/[])
 {
-    srand(static_cast<unsigned int>(time(nullptr)));
+    // rand, seeded from the clock, is the game's generator; the tests replace
+    // it at link time with one of their own.
+    srand(static_cast<unsigned int>(time(nullptr)));  // NOLINT(cert-msc51-cpp)
 
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
@@ -430,7 +437,7 @@ unsigned int parseHighscore(FILE* file)
     const unsigned long long limit = 0xFFFFFFFFull;  // the range of highscore
     unsigned long long value = 0;
     while (c != EOF && isdigit(c)) {
-        value = value * 10 + static_cast<unsigned int>(c - '0');
+        value = value * DECIMAL_BASE + static_cast<unsigned int>(c - '0');
         if (value > limit)
             return 0;
         c = fgetc(file);
@@ -476,6 +483,7 @@ void addNewSprite()
 {
     if (marker)
         return;
+    // NOLINTNEXTLINE(cert-msc50-cpp): rand is the game's generator, as seeded in SDL_main
     const unsigned int k = static_cast<unsigned int>(rand()) % spawnWindow();
     if (k >= numsprites)
         return;
@@ -484,7 +492,7 @@ void addNewSprite()
         return;
 
     const int border = 2 * (screen->w + screen->h);
-    const int p = rand() % border;
+    const int p = rand() % border;  // NOLINT(cert-msc50-cpp): as for k
     EntryPoint entry = entryPointAt(p, candidate->getWidth(), candidate->getHeight());
     if (isEntryBlocked(&entry.clearance))
         return;
@@ -502,7 +510,7 @@ void drawDigits(unsigned int value, int x)
         value = MAX_COUNTER_VALUE;
     SDL_Rect glyph = rectAt(0, 0, DIGIT_WIDTH, DIGIT_HEIGHT);
     int cellX = x;
-    for (unsigned int divisor = 1000; divisor > 0; divisor /= 10) {
+    for (unsigned int divisor = TOP_DIGIT_PLACE; divisor > 0; divisor /= DECIMAL_BASE) {
         glyph.x = static_cast<Sint16>(DIGIT_WIDTH * (value / divisor));
         value %= divisor;
         SDL_Rect cell = rectAt(cellX, COUNTER_Y, 0, 0);
@@ -528,7 +536,7 @@ void redraw()
     for (unsigned int i = 0; i < numsprites; ++i)
         sprites[i]->draw(screen);
     if (marker)
-        marker->draw(screen, SDL_MapRGB(screen->format, 255, 255, 255));
+        marker->draw(screen, SDL_MapRGB(screen->format, MARKER_WHITE, MARKER_WHITE, MARKER_WHITE));
     SDL_Flip(screen);
 }
 
