@@ -138,7 +138,7 @@ Livery liveryOf(int type, AircraftLook look)
 
 void sketchBrackets(const Sketch& s)
 {
-    const float size = static_cast<float>(s.width);
+    const auto size = static_cast<float>(s.width);
     const float arm = size * BRACKET_ARM;
     const float near = BRACKET_INSET;
     const float far = size - BRACKET_INSET;
@@ -169,7 +169,7 @@ void sketchFlame(const Sketch& s, float radius, Rgb colour)
 
 void sketchFire(const Sketch& s)
 {
-    const float size = static_cast<float>(s.width);
+    const auto size = static_cast<float>(s.width);
     sketchFlame(s, size * FIREBALL_RADIUS, FLAME_RED);
     sketchFlame(s, size * FIRE_CORE_RADIUS, FLAME_ORANGE);
     sketchEllipse(s, {size / 2, size / 2}, size * FIRE_HEART_RADIUS, size * FIRE_HEART_RADIUS,
