@@ -18,7 +18,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "bench_args.h"
 #include "game_process.h"
 #include "screen_reader.h"
 #include "skyrel_main.h"
@@ -50,9 +52,9 @@ bool parseOptions(int argc, char** argv, Options* options)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-            options->seconds = std::atoi(argv[++i]);
+            options->seconds = countOr(argv[++i], 0);
         } else if (std::strcmp(argv[i], "--crash-timeout-s") == 0 && i + 1 < argc) {
-            options->crashTimeoutS = std::atoi(argv[++i]);
+            options->crashTimeoutS = countOr(argv[++i], 0);
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
             options->shotsDir = argv[++i];
         } else {
@@ -80,6 +82,7 @@ long long cpuTicksOf(const std::string& statFile)
     const char* p = stat.c_str() + end + 2;
     long long fields[13] = {};
     char state = 0;
+    // NOLINTNEXTLINE(cert-err34-c): the kernel writes these numbers; they fit
     if (sscanf(p, "%c %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld", &state,
                &fields[0], &fields[1], &fields[2], &fields[3], &fields[4], &fields[5], &fields[6],
                &fields[7], &fields[8], &fields[9], &fields[10], &fields[11]) != 13)
@@ -102,8 +105,9 @@ pid_t findChildNamed(const std::string& name)
         char state = 0;
         int parent = 0;
         if (stat.substr(open + 1, close - open - 1) == name &&
+            // NOLINTNEXTLINE(cert-err34-c): the kernel writes the parent's id; it fits
             sscanf(stat.c_str() + close + 2, "%c %d", &state, &parent) == 2 && parent == getpid())
-            return static_cast<pid_t>(std::atoi(pidText.c_str()));
+            return static_cast<pid_t>(countOr(pidText.c_str(), -1));
     }
     return -1;
 }
@@ -119,7 +123,7 @@ void reportCpu(const char* what, const std::string& gameStat, const std::string&
     const long long gameAfter = cpuTicksOf(gameStat);
     const long long serverAfter = cpuTicksOf(serverStat);
     const double wallS = std::chrono::duration<double>(Clock::now() - start).count();
-    const double ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
+    const auto ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
     printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%\n",
            what, wallS, 100.0 * static_cast<double>(gameAfter - gameBefore) / ticksPerS / wallS,
            gameAfter - gameBefore, ticksPerS,
@@ -130,10 +134,10 @@ void reportCpu(const char* what, const std::string& gameStat, const std::string&
 // Tells the three screens apart by their texts, on screenshots.
 class ScreenWatch {
 public:
-    ScreenWatch(const XServer& x, const std::string& folder, const std::string& shotsDir)
+    ScreenWatch(const XServer& x, const std::string& folder, std::string shotsDir)
         : x(x),
           shotFile(folder + "/shot.bmp"),
-          shotsDir(shotsDir),
+          shotsDir(std::move(shotsDir)),
           reader(folder)
     {
     }

@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_args.h"
 #include "bench_stats.h"
 #include "flight_field.h"
 #include "x_session.h"
@@ -47,6 +48,7 @@ struct FrameStamps {
     Clock::time_point flipEnd;
     long long waits = 0;
 };
+// NOLINTNEXTLINE(cert-err58-cpp): time_point's constructor cannot throw; it is only not noexcept
 FrameStamps frameStamps;
 
 double microsecondsBetween(Clock::time_point from, Clock::time_point to)
@@ -74,7 +76,7 @@ void runTicks(benchmark::State& state, RouteShape shape)
     long long ticks = 0;
     long long fewestSegments = countDrawnSegments();
     int sinceRestore = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         if (sinceRestore == TICKS_BETWEEN_RESTORES) {
             const std::string lost = findAircraftOutOfFlight();
             if (!lost.empty()) {
@@ -117,7 +119,7 @@ void runFrames(benchmark::State& state, RouteShape shape)
     reportRoutes(state);
     std::vector<double> frameUs;
     frameUs.reserve(FRAMES_FOR_MEDIAN);
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         const Clock::time_point start = Clock::now();
         redraw();
         const Clock::time_point end = Clock::now();
@@ -186,7 +188,7 @@ DisplayChoice takeDisplayChoice(int* argc, char** argv)
         else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < *argc)
             choice.display = argv[++i];
         else if (std::strcmp(argv[i], "--screen-bpp") == 0 && i + 1 < *argc)
-            choice.screenBpp = std::atoi(argv[++i]);
+            choice.screenBpp = countOr(argv[++i], 0);
         else
             argv[kept++] = argv[i];
     }
@@ -205,6 +207,8 @@ std::string describeDisplay(const DisplayChoice& choice)
 
 }  // namespace
 
+// The names the linker gives the real and the wrapped functions (--wrap).
+// NOLINTBEGIN(bugprone-reserved-identifier)
 extern "C" {
 
 int __real_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect);
@@ -233,6 +237,7 @@ void __wrap_SDL_Delay(Uint32 ms)
     __real_SDL_Delay(ms);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 int main(int argc, char** argv)
 {
