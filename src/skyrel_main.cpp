@@ -3,12 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 unsigned int score = 0;
 unsigned int highscore = 0;
@@ -39,6 +42,26 @@ const Uint8 ROUTE_ALPHA = 100;   // routes are blended over the field
 const Uint8 MARKER_WHITE = 255;  // red, green and blue of the spawn marker
 const unsigned int BLANK_COLOUR = 0;
 const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond of a tick runs out
+
+// The window is brought up to date in tiles: only the tiles in which a frame
+// differs from the one shown before are sent. At or above WHOLE_UPDATE_PERCENT
+// of changed tiles, or beyond MAX_UPDATE_RECTS rectangles, the whole screen
+// goes in one update: nearly all of it would be converted and sent anyway,
+// and one update saves the cost of each piece.
+const int TILE_WIDTH = 32;
+const int TILE_HEIGHT = 16;
+const int WHOLE_UPDATE_PERCENT = 75;
+const size_t MAX_UPDATE_RECTS = 64;
+
+// What the window shows: a copy of the screen's pixels as they were sent,
+// row for row at the screen's pitch. Empty while unknown.
+struct ShownFrame {
+    std::vector<Uint8> pixels;
+    const SDL_Surface* surface = nullptr;
+    int pitch = 0;
+    int h = 0;
+};
+ShownFrame shown;
 
 constexpr unsigned int countFleet()
 {
@@ -184,6 +207,94 @@ SDL_Rect blitCentred(SDL_Surface* text, int y)
     return dest;
 }
 
+bool isShownFrameKnown()
+{
+    return shown.surface == screen && shown.pitch == screen->pitch && shown.h == screen->h &&
+           !shown.pixels.empty();
+}
+
+// Copies a rectangle of the screen into the shown frame. The screen is a
+// software surface: its pixels are read without a lock.
+void keepShownArea(const SDL_Rect& area)
+{
+    const int bytesPerPixel = screen->format->BytesPerPixel;
+    const size_t offset = static_cast<size_t>(area.x * bytesPerPixel);
+    const size_t length = static_cast<size_t>(area.w * bytesPerPixel);
+    const Uint8* from = static_cast<const Uint8*>(screen->pixels);
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) + offset;
+        memcpy(&shown.pixels[row], from + row, length);
+    }
+}
+
+// Compares one tile of the screen with the shown frame and, when they
+// differ, takes the screen's tile into the shown frame; answers whether
+// they differed.
+bool takeChangedTile(const SDL_Rect& tile)
+{
+    const int bytesPerPixel = screen->format->BytesPerPixel;
+    const size_t length = static_cast<size_t>(tile.w * bytesPerPixel);
+    const Uint8* from = static_cast<const Uint8*>(screen->pixels);
+    for (int y = tile.y; y < tile.y + tile.h; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) +
+                           static_cast<size_t>(tile.x * bytesPerPixel);
+        if (memcmp(&shown.pixels[row], from + row, length) != 0) {
+            // The rows above are equal: copy from this one down.
+            const SDL_Rect rest = rectAt(tile.x, y, tile.w, tile.y + tile.h - y);
+            keepShownArea(rest);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Sends the whole screen and keeps it as the shown frame.
+void presentWhole()
+{
+    SDL_Flip(screen);
+    shown.surface = screen;
+    shown.pitch = screen->pitch;
+    shown.h = screen->h;
+    shown.pixels.resize(static_cast<size_t>(screen->pitch) * static_cast<size_t>(screen->h));
+    keepShownArea(rectAt(0, 0, screen->w, screen->h));
+}
+
+// Adds a changed tile to the rectangles to send: it widens the rectangle of
+// its own tile row that ends at its left, or starts a new one. rowStart is
+// the first rectangle of the current tile row.
+void addChangedTile(const SDL_Rect& tile, size_t rowStart, std::vector<SDL_Rect>* rects)
+{
+    if (rects->size() > rowStart) {
+        SDL_Rect& last = rects->back();
+        if (last.y == tile.y && last.x + last.w == tile.x) {
+            last.w = static_cast<Uint16>(last.w + tile.w);
+            return;
+        }
+    }
+    rects->push_back(tile);
+}
+
+// Once a tile row is done, each of its rectangles that spans exactly the
+// columns of a rectangle ending just above it makes that one taller instead.
+void mergeRowIntoAbove(size_t rowStart, std::vector<SDL_Rect>* rects)
+{
+    size_t kept = rowStart;
+    for (size_t r = rowStart; r < rects->size(); ++r) {
+        const SDL_Rect piece = (*rects)[r];
+        bool merged = false;
+        for (size_t a = 0; a < rowStart && !merged; ++a) {
+            SDL_Rect& above = (*rects)[a];
+            if (above.x == piece.x && above.w == piece.w && above.y + above.h == piece.y) {
+                above.h = static_cast<Uint16>(above.h + piece.h);
+                merged = true;
+            }
+        }
+        if (!merged)
+            (*rects)[kept++] = piece;
+    }
+    rects->resize(kept);
+}
+
 void drawBackground()
 {
     SDL_BlitSurface(bgSurf, nullptr, screen, nullptr);
@@ -205,7 +316,8 @@ void landAircraft()
     }
 }
 
-// Shows the colliding pair with their crashed looks on a whole frame.
+// Shows the colliding pair with their crashed looks on a whole frame, sent
+// whole like the pause screen: the game halts on it.
 void crashAircraft(int first, int second)
 {
     sprites[first]->state = Crashed;
@@ -214,6 +326,7 @@ void crashAircraft(int first, int second)
     aircraftAt(second)->setCrashed();
     sprites[first]->draw(screen);
     sprites[second]->draw(screen);
+    forgetShownFrame();
     redraw();
 }
 
@@ -537,23 +650,75 @@ void redraw()
         sprites[i]->draw(screen);
     if (marker)
         marker->draw(screen, SDL_MapRGB(screen->format, MARKER_WHITE, MARKER_WHITE, MARKER_WHITE));
-    SDL_Flip(screen);
+    presentFrame();
 }
 
+// The pause screen is sent whole, as a frame of its own.
 void pauseScreen()
 {
     drawBackground();
     drawScore();
     blitCentred(txtPauseSurf, PAUSE_TEXT_Y);
     blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
-    SDL_Flip(screen);
+    presentWhole();
 }
 
 // Lays the press-key text over the crash frame and shows just that text.
 void gameoverScreen()
 {
-    SDL_Rect shown = blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
-    SDL_UpdateRects(screen, 1, &shown);
+    presentArea(blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y));
+}
+
+// Between two ticks only a few small areas change: the aircraft move a
+// pixel, a route loses a segment, a counter turns. Sending the whole screen
+// every tick would convert and copy all of it to the window each time.
+void presentFrame()
+{
+    if (!isShownFrameKnown()) {
+        presentWhole();
+        return;
+    }
+    static std::vector<SDL_Rect> rects;
+    rects.clear();
+    int changedTiles = 0;
+    int allTiles = 0;
+    for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
+        const size_t rowStart = rects.size();
+        for (int x = 0; x < screen->w; x += TILE_WIDTH) {
+            // Tiles at the right and bottom edges may be cut short.
+            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x),
+                                         std::min(TILE_HEIGHT, screen->h - y));
+            ++allTiles;
+            if (takeChangedTile(tile)) {
+                ++changedTiles;
+                addChangedTile(tile, rowStart, &rects);
+            }
+        }
+        mergeRowIntoAbove(rowStart, &rects);
+    }
+    if (changedTiles * 100 >= allTiles * WHOLE_UPDATE_PERCENT || rects.size() > MAX_UPDATE_RECTS)
+        presentWhole();
+    else if (!rects.empty())
+        SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
+}
+
+void presentArea(SDL_Rect area)
+{
+    const int left = std::max(0, static_cast<int>(area.x));
+    const int top = std::max(0, static_cast<int>(area.y));
+    const int right = std::min(screen->w, area.x + area.w);
+    const int bottom = std::min(screen->h, area.y + area.h);
+    if (right <= left || bottom <= top)
+        return;
+    SDL_Rect clipped = rectAt(left, top, right - left, bottom - top);
+    SDL_UpdateRects(screen, 1, &clipped);
+    if (isShownFrameKnown())
+        keepShownArea(clipped);
+}
+
+void forgetShownFrame()
+{
+    shown = ShownFrame();
 }
 
 // Moves, lands, looks for a crash, serves the marker and shows the frame,
