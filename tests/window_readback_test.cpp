@@ -146,7 +146,7 @@ TEST(WindowReadBack, AfterEveryTickTheWindowShowsExactlyTheFrameOnScreen)
 
     bool landed = false;
     int crashTick = -1;
-    for (int tick = 0; tick < TICKS && !HasFailure(); ++tick) {
+    for (int tick = 0; tick < TICKS; ++tick) {
         // The reset after a crash blanks every aircraft's place on screen
         // without showing it: there the window keeps the crash frame.
         std::vector<SDL_Rect> blanked;
@@ -164,12 +164,12 @@ TEST(WindowReadBack, AfterEveryTickTheWindowShowsExactlyTheFrameOnScreen)
         landed = landed || score > 0;
         letCompatShowTheUpdate();
         std::string first;
-        EXPECT_EQ(countDifferences(wm, blanked, &first), 0)
+        ASSERT_EQ(countDifferences(wm, blanked, &first), 0)
             << "after tick " << tick << ": " << first;
         if (tick == PAUSE_AT_TICK) {
             pauseScreen();
             letCompatShowTheUpdate();
-            EXPECT_EQ(countDifferences(wm, {}, &first), 0) << "paused: " << first;
+            ASSERT_EQ(countDifferences(wm, {}, &first), 0) << "paused: " << first;
         }
     }
     EXPECT_TRUE(landed);
