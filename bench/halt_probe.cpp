@@ -1,13 +1,15 @@
 // The processor time of a halted game: the real corvane in a window of an
 // Xvfb server of its own, running, paused with a key, and after a game over.
 //
-//   halt_probe [--seconds N] [--crash-timeout-s N] [--shots DIR]
+//   halt_probe [--seconds N] [--crash-timeout-s N] [--shots DIR] [--binary PATH]
 //
 // Each state is measured over N seconds (10 by default) from the user and
 // system time of the process in /proc/<pid>/stat, and so is the X server's.
 // The pause and the game over are recognised on screenshots: the pause text
 // and the press-key text at their places. Nobody steers the aircraft, so
 // the game over is the first crash of aircraft flying on their own.
+// --binary measures another build of the game (an older one, say); the SDL
+// library that the game loaded is printed from its memory map.
 #include <unistd.h>
 
 #include <chrono>
@@ -43,6 +45,7 @@ struct Options {
     int seconds = DEFAULT_SECONDS;
     int crashTimeoutS = DEFAULT_CRASH_TIMEOUT_S;
     std::string shotsDir;
+    std::string binary = CORVANE_BINARY;
 };
 
 // What the screen shows, as told by the two texts.
@@ -57,8 +60,11 @@ bool parseOptions(int argc, char** argv, Options* options)
             options->crashTimeoutS = countOr(argv[++i], 0);
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
             options->shotsDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--binary") == 0 && i + 1 < argc) {
+            options->binary = argv[++i];
         } else {
-            fprintf(stderr, "usage: %s [--seconds N] [--crash-timeout-s N] [--shots DIR]\n",
+            fprintf(stderr,
+                    "usage: %s [--seconds N] [--crash-timeout-s N] [--shots DIR] [--binary PATH]\n",
                     argv[0]);
             return false;
         }
@@ -110,6 +116,17 @@ pid_t findChildNamed(const std::string& name)
             return static_cast<pid_t>(countOr(pidText.c_str(), -1));
     }
     return -1;
+}
+
+// The path of the SDL 1.2 library named in a process's maps file, or "".
+std::string sdlLibraryOf(const std::string& mapsFile)
+{
+    const std::string maps = readFile(mapsFile);
+    const size_t name = maps.find("libSDL-1.2");
+    if (name == std::string::npos)
+        return "";
+    const size_t start = maps.rfind(' ', name) + 1;
+    return maps.substr(start, maps.find('\n', name) - start);
 }
 
 // Percent of one core that each process used over the given time.
@@ -242,12 +259,13 @@ int main(int argc, char** argv)
             fprintf(stderr, "Couldn't start Xvfb or load the texts\n");
             return 1;
         }
-        ChildProcess game({CORVANE_BINARY}, {"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name()}, folder,
+        ChildProcess game({options.binary}, {"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name()}, folder,
                           folder + "/stderr.txt");
         if (x.waitForWindow("^Corvane", WINDOW_TIMEOUT_MS).empty()) {
             fprintf(stderr, "no game window\n");
             return 1;
         }
+        printf("%s with %s\n", options.binary.c_str(), sdlLibraryOf(game.procFile("maps")).c_str());
         measured = measureHaltedGame(x, reader, &game, "/proc/" + std::to_string(server) + "/stat",
                                      options);
         x.xdotool({"key", "Escape"});

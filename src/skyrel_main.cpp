@@ -227,25 +227,28 @@ void keepShownArea(const SDL_Rect& area)
     }
 }
 
-// Compares one tile of the screen with the shown frame and, when they
-// differ, takes the screen's tile into the shown frame; answers whether
-// they differed.
-bool takeChangedTile(const SDL_Rect& tile)
+// Marks the tiles of the band of rows [y, y + h) in which the screen differs
+// from the shown frame. Most rows do not change at all, so each row is
+// compared whole first, and tile by tile only when it differs.
+void markChangedTiles(int y, int h, std::vector<char>* changed)
 {
     const int bytesPerPixel = screen->format->BytesPerPixel;
-    const size_t length = static_cast<size_t>(tile.w * bytesPerPixel);
-    const Uint8* from = static_cast<const Uint8*>(screen->pixels);
-    for (int y = tile.y; y < tile.y + tile.h; ++y) {
-        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) +
-                           static_cast<size_t>(tile.x * bytesPerPixel);
-        if (memcmp(&shown.pixels[row], from + row, length) != 0) {
-            // The rows above are equal: copy from this one down.
-            const SDL_Rect rest = rectAt(tile.x, y, tile.w, tile.y + tile.h - y);
-            keepShownArea(rest);
-            return true;
+    const size_t rowBytes = static_cast<size_t>(screen->w * bytesPerPixel);
+    const size_t tileBytes = static_cast<size_t>(TILE_WIDTH * bytesPerPixel);
+    changed->assign((rowBytes + tileBytes - 1) / tileBytes, 0);
+    for (int row = y; row < y + h; ++row) {
+        const size_t start = static_cast<size_t>(row) * static_cast<size_t>(screen->pitch);
+        const Uint8* now = static_cast<const Uint8*>(screen->pixels) + start;
+        const Uint8* was = &shown.pixels[start];
+        if (memcmp(now, was, rowBytes) == 0)
+            continue;
+        for (size_t column = 0; column < changed->size(); ++column) {
+            const size_t offset = column * tileBytes;
+            const size_t length = std::min(tileBytes, rowBytes - offset);
+            if (!(*changed)[column])
+                (*changed)[column] = memcmp(now + offset, was + offset, length) != 0;
         }
     }
-    return false;
 }
 
 // Sends the whole screen and keeps it as the shown frame.
@@ -679,20 +682,24 @@ void presentFrame()
         return;
     }
     static std::vector<SDL_Rect> rects;
+    static std::vector<char> changed;  // per tile column of a band
     rects.clear();
     int changedTiles = 0;
     int allTiles = 0;
     for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
+        // Tiles at the right and bottom edges may be cut short.
+        const int h = std::min(TILE_HEIGHT, screen->h - y);
+        markChangedTiles(y, h, &changed);
         const size_t rowStart = rects.size();
-        for (int x = 0; x < screen->w; x += TILE_WIDTH) {
-            // Tiles at the right and bottom edges may be cut short.
-            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x),
-                                         std::min(TILE_HEIGHT, screen->h - y));
+        for (size_t column = 0; column < changed.size(); ++column) {
             ++allTiles;
-            if (takeChangedTile(tile)) {
-                ++changedTiles;
-                addChangedTile(tile, rowStart, &rects);
-            }
+            if (!changed[column])
+                continue;
+            const int x = static_cast<int>(column) * TILE_WIDTH;
+            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x), h);
+            keepShownArea(tile);
+            ++changedTiles;
+            addChangedTile(tile, rowStart, &rects);
         }
         mergeRowIntoAbove(rowStart, &rects);
     }
