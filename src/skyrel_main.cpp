@@ -227,26 +227,32 @@ void keepShownArea(const SDL_Rect& area)
     }
 }
 
+int countTileColumns()
+{
+    return (screen->w + TILE_WIDTH - 1) / TILE_WIDTH;
+}
+
 // Marks the tiles of the band of rows [y, y + h) in which the screen differs
-// from the shown frame. Most rows do not change at all, so each row is
-// compared whole first, and tile by tile only when it differs.
-void markChangedTiles(int y, int h, std::vector<char>* changed)
+// from the shown frame, in changed from the band's first column on. Most
+// rows do not change at all, so each row is compared whole first, and tile
+// by tile only when it differs.
+void markChangedTiles(int y, int h, Uint8* changed)
 {
     const int bytesPerPixel = screen->format->BytesPerPixel;
     const size_t rowBytes = static_cast<size_t>(screen->w * bytesPerPixel);
     const size_t tileBytes = static_cast<size_t>(TILE_WIDTH * bytesPerPixel);
-    changed->assign((rowBytes + tileBytes - 1) / tileBytes, 0);
+    const size_t columns = static_cast<size_t>(countTileColumns());
     for (int row = y; row < y + h; ++row) {
         const size_t start = static_cast<size_t>(row) * static_cast<size_t>(screen->pitch);
         const Uint8* now = static_cast<const Uint8*>(screen->pixels) + start;
         const Uint8* was = &shown.pixels[start];
         if (memcmp(now, was, rowBytes) == 0)
             continue;
-        for (size_t column = 0; column < changed->size(); ++column) {
+        for (size_t column = 0; column < columns; ++column) {
             const size_t offset = column * tileBytes;
             const size_t length = std::min(tileBytes, rowBytes - offset);
-            if (!(*changed)[column])
-                (*changed)[column] = memcmp(now + offset, was + offset, length) != 0;
+            if (!changed[column])
+                changed[column] = memcmp(now + offset, was + offset, length) != 0;
         }
     }
 }
@@ -296,6 +302,27 @@ void mergeRowIntoAbove(size_t rowStart, std::vector<SDL_Rect>* rects)
             (*rects)[kept++] = piece;
     }
     rects->resize(kept);
+}
+
+// Takes the changed tiles (flags as presentFrame keeps them) into the shown
+// frame and gathers them into as few rectangles as the merging finds.
+void takeChangedTiles(const std::vector<Uint8>& changed, std::vector<SDL_Rect>* rects)
+{
+    const int columns = countTileColumns();
+    rects->clear();
+    for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
+        const size_t rowStart = rects->size();
+        for (int column = 0; column < columns; ++column) {
+            if (!changed[static_cast<size_t>((y / TILE_HEIGHT) * columns + column)])
+                continue;
+            const int x = column * TILE_WIDTH;
+            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x),
+                                         std::min(TILE_HEIGHT, screen->h - y));
+            keepShownArea(tile);
+            addChangedTile(tile, rowStart, rects);
+        }
+        mergeRowIntoAbove(rowStart, rects);
+    }
 }
 
 void drawBackground()
@@ -681,29 +708,22 @@ void presentFrame()
         presentWhole();
         return;
     }
-    static std::vector<SDL_Rect> rects;
-    static std::vector<char> changed;  // per tile column of a band
-    rects.clear();
-    int changedTiles = 0;
-    int allTiles = 0;
-    for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
-        // Tiles at the right and bottom edges may be cut short.
-        const int h = std::min(TILE_HEIGHT, screen->h - y);
-        markChangedTiles(y, h, &changed);
-        const size_t rowStart = rects.size();
-        for (size_t column = 0; column < changed.size(); ++column) {
-            ++allTiles;
-            if (!changed[column])
-                continue;
-            const int x = static_cast<int>(column) * TILE_WIDTH;
-            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x), h);
-            keepShownArea(tile);
-            ++changedTiles;
-            addChangedTile(tile, rowStart, &rects);
-        }
-        mergeRowIntoAbove(rowStart, &rects);
+    // One flag per tile, row by row of tiles; tiles at the right and bottom
+    // edges may be cut short.
+    const int columns = countTileColumns();
+    static std::vector<Uint8> changed;
+    changed.assign(static_cast<size_t>(columns * ((screen->h + TILE_HEIGHT - 1) / TILE_HEIGHT)), 0);
+    for (int y = 0; y < screen->h; y += TILE_HEIGHT)
+        markChangedTiles(y, std::min(TILE_HEIGHT, screen->h - y),
+                         &changed[static_cast<size_t>((y / TILE_HEIGHT) * columns)]);
+    const size_t changedTiles = static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
+    if (changedTiles * 100 >= changed.size() * WHOLE_UPDATE_PERCENT) {
+        presentWhole();
+        return;
     }
-    if (changedTiles * 100 >= allTiles * WHOLE_UPDATE_PERCENT || rects.size() > MAX_UPDATE_RECTS)
+    static std::vector<SDL_Rect> rects;
+    takeChangedTiles(changed, &rects);
+    if (rects.size() > MAX_UPDATE_RECTS)
         presentWhole();
     else if (!rects.empty())
         SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
