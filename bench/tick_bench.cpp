@@ -111,7 +111,7 @@ void runTicks(benchmark::State& state, RouteShape shape)
         ++sinceRestore;
     }
     if (ticks > 0) {
-        const double n = static_cast<double>(ticks);
+        const auto n = static_cast<double>(ticks);
         state.counters["frame_us"] = frameUs / n;
         state.counters["send_us"] = sendUs / n;
         state.counters["rest_us"] = restUs / n;
@@ -146,7 +146,7 @@ SDL_Surface* makeNegative(SDL_Surface* background)
     SDL_Surface* negative = SDL_ConvertSurface(background, background->format, background->flags);
     if (!negative)
         return nullptr;
-    Uint8* row = static_cast<Uint8*>(negative->pixels);
+    auto* row = static_cast<Uint8*>(negative->pixels);
     for (int y = 0; y < negative->h; ++y, row += negative->pitch) {
         for (int x = 0; x < negative->pitch; ++x)
             row[x] = static_cast<Uint8>(~row[x]);
@@ -169,7 +169,7 @@ void BM_FrameEveryTileChanges(benchmark::State& state)
     std::vector<double> frameUs;
     std::vector<double> sendUs;
     frameUs.reserve(FRAMES_FOR_MEDIAN);
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         bgSurf = bgSurf == background ? negative : background;
         frameStamps.sendUs = 0.0;
         const Clock::time_point start = Clock::now();

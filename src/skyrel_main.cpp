@@ -50,7 +50,8 @@ const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond of
 // and one update saves the cost of each piece.
 const int TILE_WIDTH = 32;
 const int TILE_HEIGHT = 16;
-const int WHOLE_UPDATE_PERCENT = 75;
+const size_t PERCENT = 100;
+const size_t WHOLE_UPDATE_PERCENT = 75;
 const size_t MAX_UPDATE_RECTS = 64;
 
 // What the window shows: a copy of the screen's pixels as they were sent,
@@ -217,19 +218,25 @@ bool isShownFrameKnown()
 // software surface: its pixels are read without a lock.
 void keepShownArea(const SDL_Rect& area)
 {
-    const int bytesPerPixel = screen->format->BytesPerPixel;
-    const size_t offset = static_cast<size_t>(area.x * bytesPerPixel);
-    const size_t length = static_cast<size_t>(area.w * bytesPerPixel);
-    const Uint8* from = static_cast<const Uint8*>(screen->pixels);
+    const auto bytesPerPixel = static_cast<size_t>(screen->format->BytesPerPixel);
+    const size_t offset = static_cast<size_t>(area.x) * bytesPerPixel;
+    const size_t length = static_cast<size_t>(area.w) * bytesPerPixel;
+    const auto* from = static_cast<const Uint8*>(screen->pixels);
     for (int y = area.y; y < area.y + area.h; ++y) {
         const size_t row = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) + offset;
         memcpy(&shown.pixels[row], from + row, length);
     }
 }
 
-int countTileColumns()
+size_t countTileColumns()
 {
-    return (screen->w + TILE_WIDTH - 1) / TILE_WIDTH;
+    return static_cast<size_t>((screen->w + TILE_WIDTH - 1) / TILE_WIDTH);
+}
+
+// The index of the first tile of the tile row that holds screen row y.
+size_t firstTileOfRow(int y)
+{
+    return static_cast<size_t>(y / TILE_HEIGHT) * countTileColumns();
 }
 
 // Marks the tiles of the band of rows [y, y + h) in which the screen differs
@@ -238,10 +245,10 @@ int countTileColumns()
 // by tile only when it differs.
 void markChangedTiles(int y, int h, Uint8* changed)
 {
-    const int bytesPerPixel = screen->format->BytesPerPixel;
-    const size_t rowBytes = static_cast<size_t>(screen->w * bytesPerPixel);
-    const size_t tileBytes = static_cast<size_t>(TILE_WIDTH * bytesPerPixel);
-    const size_t columns = static_cast<size_t>(countTileColumns());
+    const auto bytesPerPixel = static_cast<size_t>(screen->format->BytesPerPixel);
+    const size_t rowBytes = static_cast<size_t>(screen->w) * bytesPerPixel;
+    const size_t tileBytes = static_cast<size_t>(TILE_WIDTH) * bytesPerPixel;
+    const size_t columns = countTileColumns();
     for (int row = y; row < y + h; ++row) {
         const size_t start = static_cast<size_t>(row) * static_cast<size_t>(screen->pitch);
         const Uint8* now = static_cast<const Uint8*>(screen->pixels) + start;
@@ -251,8 +258,8 @@ void markChangedTiles(int y, int h, Uint8* changed)
         for (size_t column = 0; column < columns; ++column) {
             const size_t offset = column * tileBytes;
             const size_t length = std::min(tileBytes, rowBytes - offset);
-            if (!changed[column])
-                changed[column] = memcmp(now + offset, was + offset, length) != 0;
+            if (!changed[column] && memcmp(now + offset, was + offset, length) != 0)
+                changed[column] = 1;
         }
     }
 }
@@ -308,14 +315,14 @@ void mergeRowIntoAbove(size_t rowStart, std::vector<SDL_Rect>* rects)
 // frame and gathers them into as few rectangles as the merging finds.
 void takeChangedTiles(const std::vector<Uint8>& changed, std::vector<SDL_Rect>* rects)
 {
-    const int columns = countTileColumns();
+    const size_t columns = countTileColumns();
     rects->clear();
     for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
         const size_t rowStart = rects->size();
-        for (int column = 0; column < columns; ++column) {
-            if (!changed[static_cast<size_t>((y / TILE_HEIGHT) * columns + column)])
+        for (size_t column = 0; column < columns; ++column) {
+            if (!changed[firstTileOfRow(y) + column])
                 continue;
-            const int x = column * TILE_WIDTH;
+            const int x = static_cast<int>(column) * TILE_WIDTH;
             const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x),
                                          std::min(TILE_HEIGHT, screen->h - y));
             keepShownArea(tile);
@@ -710,14 +717,12 @@ void presentFrame()
     }
     // One flag per tile, row by row of tiles; tiles at the right and bottom
     // edges may be cut short.
-    const int columns = countTileColumns();
     static std::vector<Uint8> changed;
-    changed.assign(static_cast<size_t>(columns * ((screen->h + TILE_HEIGHT - 1) / TILE_HEIGHT)), 0);
+    changed.assign(firstTileOfRow(screen->h + TILE_HEIGHT - 1), 0);  // up to the last tile row
     for (int y = 0; y < screen->h; y += TILE_HEIGHT)
-        markChangedTiles(y, std::min(TILE_HEIGHT, screen->h - y),
-                         &changed[static_cast<size_t>((y / TILE_HEIGHT) * columns)]);
-    const size_t changedTiles = static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
-    if (changedTiles * 100 >= changed.size() * WHOLE_UPDATE_PERCENT) {
+        markChangedTiles(y, std::min(TILE_HEIGHT, screen->h - y), &changed[firstTileOfRow(y)]);
+    const auto changedTiles = static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
+    if (changedTiles * PERCENT >= changed.size() * WHOLE_UPDATE_PERCENT) {
         presentWhole();
         return;
     }
