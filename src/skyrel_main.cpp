@@ -5,13 +5,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
+
+// The data folder of an installed game, relative to the folder of its
+// program; the build sets it from the install layout.
+#ifndef CORVANE_DATA_FROM_BINARY
+#define CORVANE_DATA_FROM_BINARY "../share/games/corvane"
+#endif
 
 unsigned int score = 0;
 unsigned int highscore = 0;
@@ -26,11 +35,18 @@ SDL_Surface* digitSurf = nullptr;
 SDL_Surface* txtPauseSurf = nullptr;
 SDL_Surface* txtPresskeySurf = nullptr;
 Uint32 lastTick = 0;
+std::string dataFolder;
+std::string highscorePath = HIGHSCORE_FILE;
 
 namespace {
 
 const char* const WINDOW_TITLE = "Corvane (Ver. 1.01) - http://corvane.example/";
 const char* const ICON_TITLE = "Corvane";
+const char* const VERSION_TEXT = "Corvane 1.01";
+const char* const USAGE_TEXT =
+    "Usage: corvane [--help | --version]\n"
+    "Land the aircraft: press on one and drag its route onto a landing area of its\n"
+    "colour. Any key pauses, Escape quits.\n";
 
 const unsigned int MAX_COUNTER_VALUE = 9999;  // four digit cells
 const unsigned int TOP_DIGIT_PLACE = 1000;    // the place value of the first cell
@@ -98,19 +114,20 @@ struct EntryPoint {
 // How a route drag ended.
 enum class DragEnd { Released, RouteFull, GameOver, Landed };
 
-void reportBitmapFailure(const char* file)
+void reportBitmapFailure(const std::string& path)
 {
-    fprintf(stderr, "Couldn't load bitmap %s: %s\n", file, SDL_GetError());
+    fprintf(stderr, "Couldn't load bitmap %s: %s\n", path.c_str(), SDL_GetError());
 }
 
-// Loads a bitmap and converts it to the screen's format, so that every
-// frame's blits are plain copies. Reports the file and answers null when it
-// cannot be loaded or converted.
+// Loads a bitmap from the data folder and converts it to the screen's format,
+// so that every frame's blits are plain copies. Reports the path tried and
+// answers null when it cannot be loaded or converted.
 SDL_Surface* loadBitmap(const char* file, bool keyed)
 {
-    SDL_Surface* loaded = SDL_LoadBMP(file);
+    const std::string path = dataPath(file);
+    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
     if (!loaded) {
-        reportBitmapFailure(file);
+        reportBitmapFailure(path);
         return nullptr;
     }
     // Keyed before the conversion, so the converted copy keeps black transparent.
@@ -118,7 +135,7 @@ SDL_Surface* loadBitmap(const char* file, bool keyed)
         SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, SDL_MapRGB(loaded->format, 0, 0, 0));
     SDL_Surface* converted = SDL_DisplayFormat(loaded);
     if (!converted)
-        reportBitmapFailure(file);
+        reportBitmapFailure(path);
     SDL_FreeSurface(loaded);
     return converted;
 }
@@ -458,7 +475,113 @@ void judgeRoute(FlyObj* aircraft)
     }
 }
 
+bool isFolder(const char* path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The data folder of the installed game, found from the program's own path so
+// that an installed tree still works when moved; "" when that path is unknown.
+std::string installedDataFolder()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return "";
+    return (program.parent_path() / CORVANE_DATA_FROM_BINARY).lexically_normal().string();
+}
+
+// $XDG_DATA_HOME/corvane/highscore.txt, by default under ~/.local/share; ""
+// when neither variable is set. A relative XDG_DATA_HOME counts as unset, as
+// the XDG base directory rules ask.
+std::string playerHighscorePath()
+{
+    const char* dataHome = getenv("XDG_DATA_HOME");
+    const char* home = getenv("HOME");
+    std::string base;
+    if (dataHome && dataHome[0] == '/')
+        base = dataHome;
+    else if (home && home[0] != '\0')
+        base = std::string(home) + "/.local/share";
+    else
+        return "";
+    return base + "/corvane/" + HIGHSCORE_FILE;
+}
+
+// Creates the missing folders on the way to file, private to the player as the
+// XDG rules ask. Answers false when one cannot be made.
+bool createFoldersFor(const std::string& file)
+{
+    const mode_t PRIVATE_FOLDER = 0700;
+    for (size_t slash = file.find('/', 1); slash != std::string::npos;
+         slash = file.find('/', slash + 1)) {
+        const std::string folder = file.substr(0, slash);
+        if (mkdir(folder.c_str(), PRIVATE_FOLDER) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+// A window icon that cannot be loaded is not worth refusing to start for.
+// Set before the video mode, as SDL asks.
+void setWindowIcon()
+{
+    const std::string path = dataPath(ICON_FILE);
+    SDL_Surface* icon = SDL_LoadBMP(path.c_str());
+    if (!icon || icon->w != ICON_SIZE || icon->h != ICON_SIZE) {
+        fprintf(stderr, "Couldn't load window icon %s: %s; starting without it\n", path.c_str(),
+                icon ? "not 32 x 32" : SDL_GetError());
+        SDL_FreeSurface(icon);
+        return;
+    }
+    SDL_WM_SetIcon(icon, nullptr);  // no mask: the icon is opaque
+    SDL_FreeSurface(icon);
+}
+
 }  // namespace
+
+int handleArguments(int argc, char* argv[])
+{
+    if (argc < 2)
+        return -1;
+    const bool help = strcmp(argv[1], "--help") == 0;
+    const bool version = strcmp(argv[1], "--version") == 0;
+    if (argc == 2 && help) {
+        fputs(USAGE_TEXT, stdout);
+        return EXIT_OK;
+    }
+    if (argc == 2 && version) {
+        printf("%s\n", VERSION_TEXT);
+        return EXIT_OK;
+    }
+    const char* unknown = (help || version) ? argv[2] : argv[1];
+    fprintf(stderr, "corvane: unknown argument '%s'\n%s", unknown, USAGE_TEXT);
+    return EXIT_BAD_ARGUMENT;
+}
+
+// Run from a folder that holds bitmaps/ (the build folder, ./play.sh, an
+// unpacked portable folder), the game keeps to that folder. Otherwise it is
+// an installed game: data beside the program, the best score with the
+// player's data, and nothing ever written into the installation.
+void locateGameFiles()
+{
+    if (isFolder(BITMAPS_FOLDER)) {
+        dataFolder = "";
+        highscorePath = HIGHSCORE_FILE;
+        return;
+    }
+    dataFolder = installedDataFolder();
+    highscorePath = playerHighscorePath();
+    if (highscorePath.empty())
+        fprintf(stderr, "Neither XDG_DATA_HOME nor HOME is set: the best score is kept in "
+                        "memory only\n");
+}
+
+std::string dataPath(const char* file)
+{
+    return dataFolder.empty() ? file : dataFolder + "/" + file;
+}
 
 // One pass of the main loop after another until Escape or a quit event;
 // a halted game waits a tick period per pass instead of running a tick.
@@ -539,8 +662,12 @@ bool buildFleet()
     return true;
 }
 
-extern "C" int SDL_main(int /*argc*/, char* /*argv*/[])
+extern "C" int SDL_main(int argc, char* argv[])
 {
+    const int argumentsStatus = handleArguments(argc, argv);
+    if (argumentsStatus >= 0)
+        return argumentsStatus;
+    locateGameFiles();
     // rand, seeded from the clock, is the game's generator; the tests replace
     // it at link time with one of their own.
     srand(static_cast<unsigned int>(time(nullptr)));  // NOLINT(cert-msc51-cpp)
@@ -549,6 +676,7 @@ extern "C" int SDL_main(int /*argc*/, char* /*argv*/[])
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return EXIT_NO_SDL;
     }
+    setWindowIcon();
     screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
     if (!screen) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
@@ -598,7 +726,9 @@ unsigned int parseHighscore(FILE* file)
 void readHighscore()
 {
     highscore = 0;
-    FILE* file = fopen(HIGHSCORE_FILE, "r");
+    if (highscorePath.empty())
+        return;  // kept in memory only
+    FILE* file = fopen(highscorePath.c_str(), "r");
     if (!file)
         return;
     highscore = parseHighscore(file);
@@ -608,11 +738,13 @@ void readHighscore()
 // Writes to a fresh file beside the old one and renames it over the old one
 // only once it is complete, so the file always holds the old number or the
 // new one. On any failure the old file stays and the new value lives on in
-// memory only.
+// memory only. The folders on the way to the file are made when missing.
 void writeHighscore()
 {
     const mode_t READABLE_BY_ALL = 0644;
-    std::string tempName = std::string(HIGHSCORE_FILE) + ".XXXXXX";
+    if (highscorePath.empty() || !createFoldersFor(highscorePath))
+        return;
+    std::string tempName = highscorePath + ".XXXXXX";
     const int fd = mkstemp(tempName.data());
     if (fd < 0)
         return;
@@ -625,7 +757,7 @@ void writeHighscore()
     const bool written = fchmod(fd, READABLE_BY_ALL) == 0 && fprintf(file, "%u", highscore) > 0 &&
                          fflush(file) == 0 && fsync(fd) == 0;
     const bool closed = fclose(file) == 0;
-    if (!written || !closed || rename(tempName.c_str(), HIGHSCORE_FILE) != 0)
+    if (!written || !closed || rename(tempName.c_str(), highscorePath.c_str()) != 0)
         unlink(tempName.c_str());
 }
 
