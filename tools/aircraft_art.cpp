@@ -178,11 +178,11 @@ void sketchFire(const Sketch& s)
 
 }  // namespace
 
-SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look)
+Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look)
 {
     const AircraftDrawing* drawing = findDrawing(fleetClass);
     if (drawing == nullptr) {
-        return nullptr;
+        return Sketch{nullptr, 0, 0};
     }
     Sketch sketch = createSketch(drawing->size, drawing->size);
     if (look == AircraftLook::Approach) {
@@ -191,6 +191,15 @@ SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look)
     drawing->sketchAirframe(sketch, liveryOf(fleetClass.type, look));
     if (look == AircraftLook::Crashed) {
         sketchFire(sketch);
+    }
+    return sketch;
+}
+
+SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look)
+{
+    Sketch sketch = sketchAircraft(fleetClass, look);
+    if (sketch.surf == nullptr) {
+        return nullptr;
     }
     SDL_Surface* bitmap = shrinkSketch(sketch);
     freeSketch(sketch);
