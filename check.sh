@@ -3,12 +3,15 @@
 # (tools/lint.sh), builds everything with AddressSanitizer,
 # UndefinedBehaviorSanitizer and -Werror, and runs every test: the tests that
 # run the real binary run twice, on the classic SDL 1.2 and on sdl12-compat.
+# Then builds the Debian package as a release and checks it with lintian,
+# desktop-file-validate and appstreamcli (tools/check_package.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev \
-    libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick \
-    clang libclang-rt-14-dev time clang-format clang-tidy cppcheck
+    libpng-dev libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool x11-utils \
+    imagemagick clang libclang-rt-14-dev time clang-format clang-tidy cppcheck dpkg-dev lintian \
+    desktop-file-utils appstream
 
 cmake -S . -B build/check -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON -DCORVANE_SDL12_COMPAT_LEG=ON
@@ -30,4 +33,7 @@ status=0
 
 # Which SDL each leg ran against, as the tests saw it.
 grep -h " leg: " Testing/Temporary/LastTest.log || true
+
+cd ../..
+tools/check_package.sh build/package || status=$?
 exit "$status"
