@@ -726,9 +726,7 @@ unsigned int parseHighscore(FILE* file)
 void readHighscore()
 {
     highscore = 0;
-    if (highscorePath.empty())
-        return;  // kept in memory only
-    FILE* file = fopen(highscorePath.c_str(), "r");
+    FILE* file = fopen(highscorePath.c_str(), "r");  // an empty path opens nothing
     if (!file)
         return;
     highscore = parseHighscore(file);

@@ -200,7 +200,10 @@ TEST(GameFiles, StartUpChoosesTheWorkingFolderOrThePlayersDataFolder)
         ASSERT_EQ(chdir(c.bitmaps ? dir.path.c_str() : "/"), 0);
         c.dataHome ? setenv("XDG_DATA_HOME", c.dataHome, 1) : unsetenv("XDG_DATA_HOME");
         c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+        testing::internal::CaptureStderr();
         locateGameFiles();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("in memory only") != std::string::npos, c.highscore.empty()) << said;
         EXPECT_EQ(highscorePath, c.highscore);
         EXPECT_EQ(dataPath(DIGITS_FILE), c.data + (c.bitmaps ? "" : "/") + DIGITS_FILE);
     }
