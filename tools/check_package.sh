@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/package}"
 
+# All of Debian's hardening, bindnow included. CMake takes the flags when it
+# first configures the folder.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
