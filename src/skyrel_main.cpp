@@ -36,6 +36,7 @@ SDL_Surface* txtPauseSurf = nullptr;
 SDL_Surface* txtPresskeySurf = nullptr;
 Uint32 lastTick = 0;
 std::string dataFolder;
+// NOLINTNEXTLINE(cert-err58-cpp): a failed allocation before main leaves nothing to run
 std::string highscorePath = HIGHSCORE_FILE;
 
 namespace {

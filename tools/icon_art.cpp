@@ -26,7 +26,7 @@ const float THRESHOLD_TOP = 27.0f;
 const float THRESHOLD_BOTTOM = 31.0f;
 const float THRESHOLD_BAR = 1.2f;
 const float THRESHOLD_BARS[] = {11.6f, 13.8f, 17.0f, 19.2f};  // left edges
-const float GRASS_BAND = 4.0f;                                // mown stripes
+const float GROUND_BAND = 4.0f;                               // stripes of the ground
 
 // A box given in units of the icon's grid.
 void sketchUnitBox(const Sketch& icon, float left, float top, float right, float bottom, Rgb colour)
@@ -37,17 +37,22 @@ void sketchUnitBox(const Sketch& icon, float left, float top, float right, float
 
 void sketchRunway(const Sketch& icon)
 {
-    fillSketch(icon, GRASS_DARK);
-    for (float y = GRASS_BAND; y < GRID; y += 2 * GRASS_BAND)
-        sketchUnitBox(icon, 0, y, GRID, y + GRASS_BAND, GRASS_LIGHT);
+    fillSketch(icon, GROUND_DARK);
+    for (int band = 1; static_cast<float>(band) * GROUND_BAND < GRID; band += 2) {
+        const float y = static_cast<float>(band) * GROUND_BAND;
+        sketchUnitBox(icon, 0, y, GRID, y + GROUND_BAND, GROUND_LIGHT);
+    }
     sketchUnitBox(icon, RUNWAY_LEFT, 0, RUNWAY_RIGHT, GRID, ASPHALT);
     sketchUnitBox(icon, RUNWAY_LEFT + EDGE_LINE, 0, RUNWAY_LEFT + 2 * EDGE_LINE, GRID, PAINT_WHITE);
     sketchUnitBox(icon, RUNWAY_RIGHT - 2 * EDGE_LINE, 0, RUNWAY_RIGHT - EDGE_LINE, GRID,
                   PAINT_WHITE);
     const float centre = (RUNWAY_LEFT + RUNWAY_RIGHT) / 2;
-    for (float y = 1; y + DASH_LENGTH < THRESHOLD_TOP; y += DASH_PERIOD)
+    for (int dash = 0; 1 + static_cast<float>(dash) * DASH_PERIOD + DASH_LENGTH < THRESHOLD_TOP;
+         ++dash) {
+        const float y = 1 + static_cast<float>(dash) * DASH_PERIOD;
         sketchUnitBox(icon, centre - CENTRE_LINE / 2, y, centre + CENTRE_LINE / 2, y + DASH_LENGTH,
                       PAINT_WHITE);
+    }
     for (float left : THRESHOLD_BARS)
         sketchUnitBox(icon, left, THRESHOLD_TOP, left + THRESHOLD_BAR, THRESHOLD_BOTTOM,
                       PAINT_WHITE);

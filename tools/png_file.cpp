@@ -17,7 +17,7 @@ const int BYTES_PER_PIXEL = 3;
 // function holds nothing that needs a destructor.
 bool writeRows(png_structp png, png_infop info, SDL_Surface* canvas, png_bytep row)
 {
-    if (setjmp(png_jmpbuf(png)))
+    if (setjmp(png_jmpbuf(png)))  // NOLINT(cert-err52-cpp): libpng reports errors only this way
         return false;
     png_set_IHDR(png, info, static_cast<png_uint_32>(canvas->w),
                  static_cast<png_uint_32>(canvas->h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -26,9 +26,10 @@ bool writeRows(png_structp png, png_infop info, SDL_Surface* canvas, png_bytep r
     for (int y = 0; y < canvas->h; ++y) {
         for (int x = 0; x < canvas->w; ++x) {
             const Rgb colour = readPixel(canvas, x, y);
-            row[BYTES_PER_PIXEL * x] = colour.r;
-            row[BYTES_PER_PIXEL * x + 1] = colour.g;
-            row[BYTES_PER_PIXEL * x + 2] = colour.b;
+            png_bytep pixel = row + static_cast<ptrdiff_t>(BYTES_PER_PIXEL) * x;
+            pixel[0] = colour.r;
+            pixel[1] = colour.g;
+            pixel[2] = colour.b;
         }
         png_write_row(png, row);
     }
