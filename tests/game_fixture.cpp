@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -53,6 +54,7 @@ int __wrap_rand(void)
 
 int __wrap_SDL_Flip(SDL_Surface* screen)
 {
+    seams.shown = rectOf(0, 0, screen->w, screen->h);
     if (seams.onPresent)
         seams.onPresent();
     return __real_SDL_Flip(screen);
@@ -60,6 +62,14 @@ int __wrap_SDL_Flip(SDL_Surface* screen)
 
 void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
 {
+    int left = screen->w, top = screen->h, right = 0, bottom = 0;
+    for (int i = 0; i < numrects; ++i) {
+        left = std::min<int>(left, rects[i].x);
+        top = std::min<int>(top, rects[i].y);
+        right = std::max(right, rects[i].x + rects[i].w);
+        bottom = std::max(bottom, rects[i].y + rects[i].h);
+    }
+    seams.shown = rectOf(left, top, std::max(0, right - left), std::max(0, bottom - top));
     if (seams.onPresent)
         seams.onPresent();
     __real_SDL_UpdateRects(screen, numrects, rects);

@@ -27,6 +27,7 @@ struct Seams {
     std::function<int()> nextDraw = [] { return 2999; };
     int randCalls = 0;
     std::function<void()> onPresent;  // runs at every screen update
+    SDL_Rect shown{};                 // around what the latest update showed
 };
 extern Seams seams;
 

@@ -1,9 +1,11 @@
 // The game on a real field: start-up, spawning, the tick, the frame, route
 // drags, the main loop and the high-score file.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -120,6 +122,7 @@ TEST_F(StartUp, AMissingBitmapEndsItWithStatusThreeNamingTheFile)
         EXPECT_EQ(SDL_main(0, nullptr), EXIT_NO_BITMAP) << missing;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(said.rfind(std::string("Couldn't load bitmap ") + missing, 0), 0u) << said;
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
         freeField();
     }
 }
@@ -280,6 +283,11 @@ TEST_F(GameTick, TheFirstCollidingPairCrashesShownWithThePressKeyTextThenTheFiel
         highscore = 2;
         EXPECT_FALSE(doGameTickTasks());
         EXPECT_EQ(wrongAtTheEnd, 0);
+        const SDL_Rect text = rectOf(centredX(txtPresskeySurf), PRESSKEY_TEXT_Y, txtPresskeySurf->w,
+                                     txtPresskeySurf->h);
+        const SDL_Rect& shown = seams.shown;  // the last update shows the whole text
+        EXPECT_TRUE(shown.x <= text.x && shown.y <= text.y &&
+                    shown.x + shown.w >= text.x + text.w && shown.y + shown.h >= text.y + text.h);
         EXPECT_EQ(readWorkFile("highscore.txt"), written);
         EXPECT_EQ(highscore, std::max(points, 2u));
         EXPECT_EQ(score, 0u);
@@ -391,6 +399,7 @@ TEST_F(RouteDrag, APressOnAnAircraftDrawsItsRouteOnePointAndOneTickPerEvent)
     EXPECT_EQ(lastTick, 0u);
     for (const Case& c : cases) {
         launch(c.index, 100, 190);
+        sprites[c.index]->addToPath(5, 5);  // replaced by the new route
         launch(19, 600, 20);
         push(SDL_MOUSEBUTTONDOWN, 101, 191);
         for (Coord m : c.moves)
@@ -560,6 +569,18 @@ TEST_F(HighscoreFile, WritingReplacesTheFileWholeOrLeavesItAndNoScratchFile)
     struct stat info { };
     ASSERT_EQ(stat("highscore.txt", &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
+
+    // A write that fails for want of room leaves the old file.
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    rlimit noRoom = unlimited;
+    noRoom.rlim_cur = 0;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &noRoom);
+    highscore = 99;
+    writeHighscore();
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(readWorkFile("highscore.txt"), "1234");
 
     std::filesystem::remove("highscore.txt");
     std::filesystem::create_directory("highscore.txt");  // cannot be replaced
