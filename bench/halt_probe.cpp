@@ -70,9 +70,9 @@ void sleepMs(int ms)
 }
 
 // User plus system time of a process, in clock ticks; -1 when it is gone.
-long long cpuTicksOf(pid_t pid)
+long long cpuTicksOf(const std::string& statFile)
 {
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat = readFile(statFile);
     const size_t end = stat.rfind(')');
     if (end == std::string::npos)
         return -1;
@@ -109,14 +109,15 @@ pid_t findChildNamed(const std::string& name)
 }
 
 // Percent of one core that each process used over the given time.
-void reportCpu(const char* what, pid_t game, pid_t server, int seconds)
+void reportCpu(const char* what, const std::string& gameStat, const std::string& serverStat,
+               int seconds)
 {
-    const long long gameBefore = cpuTicksOf(game);
-    const long long serverBefore = cpuTicksOf(server);
+    const long long gameBefore = cpuTicksOf(gameStat);
+    const long long serverBefore = cpuTicksOf(serverStat);
     const Clock::time_point start = Clock::now();
     sleepMs(seconds * 1000);
-    const long long gameAfter = cpuTicksOf(game);
-    const long long serverAfter = cpuTicksOf(server);
+    const long long gameAfter = cpuTicksOf(gameStat);
+    const long long serverAfter = cpuTicksOf(serverStat);
     const double wallS = std::chrono::duration<double>(Clock::now() - start).count();
     const double ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
     printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%\n",
@@ -179,10 +180,10 @@ private:
 // Measures the running, paused and game-over states in turn; answers false
 // when one of them could not be reached.
 bool measureHaltedGame(const XServer& x, const ScreenWatch& reader, ChildProcess* game,
-                       pid_t server, const Options& options)
+                       const std::string& serverStat, const Options& options)
 {
     x.xdotool({"mousemove", "320", "240"});
-    reportCpu("running", game->id(), server, options.seconds);
+    reportCpu("running", game->procFile("stat"), serverStat, options.seconds);
 
     x.xdotool({"key", "p"});
     if (!reader.waitFor(Screen::Paused, SCREEN_TIMEOUT_MS, SCREEN_POLL_MS)) {
@@ -190,7 +191,7 @@ bool measureHaltedGame(const XServer& x, const ScreenWatch& reader, ChildProcess
         return false;
     }
     reader.keepLastShot("paused.bmp");
-    reportCpu("paused", game->id(), server, options.seconds);
+    reportCpu("paused", game->procFile("stat"), serverStat, options.seconds);
     if (reader.read() != Screen::Paused) {
         fprintf(stderr, "the game left the pause by itself\n");
         return false;
@@ -209,7 +210,7 @@ bool measureHaltedGame(const XServer& x, const ScreenWatch& reader, ChildProcess
     printf("game over %.0f s after resuming\n",
            std::chrono::duration<double>(Clock::now() - resumed).count());
     reader.keepLastShot("game_over.bmp");
-    reportCpu("game over", game->id(), server, options.seconds);
+    reportCpu("game over", game->procFile("stat"), serverStat, options.seconds);
     if (reader.read() != Screen::GameOver) {
         fprintf(stderr, "the game left the game-over screen by itself\n");
         return false;
@@ -243,7 +244,8 @@ int main(int argc, char** argv)
             fprintf(stderr, "no game window\n");
             return 1;
         }
-        measured = measureHaltedGame(x, reader, &game, server, options);
+        measured = measureHaltedGame(x, reader, &game, "/proc/" + std::to_string(server) + "/stat",
+                                     options);
         x.xdotool({"key", "Escape"});
         printf("exit status after Escape: %d\n", game.waitForExit(WINDOW_TIMEOUT_MS));
     }

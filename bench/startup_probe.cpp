@@ -87,10 +87,10 @@ std::string waitForFile(const std::string& path, int timeoutMs)
     return "";
 }
 
-// A field of /proc/<pid>/status in kB, or -1.
-long readStatusKb(pid_t pid, const std::string& field)
+// A field of a /proc/<pid>/status file in kB, or -1.
+long readStatusKb(const std::string& statusFile, const std::string& field)
 {
-    const std::string status = readFile("/proc/" + std::to_string(pid) + "/status");
+    const std::string status = readFile(statusFile);
     const size_t at = status.find(field + ":");
     if (at == std::string::npos)
         return -1;
@@ -128,7 +128,7 @@ RunResult runOnce(const XServer* x, const std::string& folder)
     if (!x)
         return result;
     sleepMs(PLAY_MS);
-    result.peakKb = readStatusKb(game.id(), "VmHWM");
+    result.peakKb = readStatusKb(game.procFile("status"), "VmHWM");
     result.status = quitGame(*x, &game);
     return result;
 }

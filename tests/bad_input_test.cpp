@@ -103,14 +103,16 @@ TEST(BadHighscoreFiles, TheGameStartsPlaysAndQuitsAndLeavesTheFileAsItWas)
     };
     for (const Case& c : cases) {
         WorkFolder dir;
-        dir.linkBitmaps();
+        const std::vector<std::string> command = gameCommand(CORVANE_BINARY, dir);
         writeBytes(dir.file(HIGHSCORE_FILE), c.content);
         if (c.prepare)
             c.prepare(dir);
 
-        ChildProcess game(gameCommand(CORVANE_BINARY), gameEnv("dummy"), dir.path, "");
-        EXPECT_EQ(game.waitForExit(PLAY_MS), -1) << c.name << ": the game did not keep running";
-        kill(game.id(), SIGTERM);  // SDL turns it into a quit event
+        ChildProcess game(command, gameEnv("dummy"), dir.path, "");
+        EXPECT_EQ(game.waitForExit(PLAY_MS), -1)
+            << c.name << ": the game ended with status " << game.exitStatus()
+            << " before it was asked to quit";
+        game.signal(SIGTERM);  // SDL turns it into a quit event
         EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_OK) << c.name;
 
         fs::permissions(dir.path, fs::perms::owner_all, fs::perm_options::add);
@@ -139,7 +141,7 @@ TEST(HighscoreCrash, AKillWhileWritingLeavesTheOldNumberOrANewOneNeverLess)
              ++waited)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::microseconds(random() % (MAX_WAIT_MS * 1000)));
-        ::kill(writer.id(), SIGKILL);
+        writer.signal(SIGKILL);
         EXPECT_EQ(writer.waitForExit(EXIT_TIMEOUT_MS), 128 + SIGKILL);
 
         const std::string content = readFile(dir.file(HIGHSCORE_FILE));

@@ -50,8 +50,9 @@ std::string Player::startGame()
     env.push_back("DISPLAY=" + x.name());
     game = std::make_unique<ChildProcess>(std::vector<std::string>{CORVANE_BINARY}, env,
                                           workDir.path, artifacts + "/game-stderr.txt");
-    if (!game->started())
-        return "the game did not start";
+    if (!game->running())
+        return "the game ended with status " + std::to_string(game->exitStatus()) +
+               " before its window appeared";
     note("started the game in " + workDir.path + " on display " + x.name());
     if (x.waitForWindow(WINDOW_TITLE, WINDOW_TIMEOUT_MS).empty())
         return "no game window within " + std::to_string(WINDOW_TIMEOUT_MS) + " ms";

@@ -69,30 +69,48 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     pid = fork();
     if (pid == 0)
         execChild(argv, env, workDir, stderrFile);
+    if (pid < 0)
+        status = 127;  // as if the program could not be run
 }
 
 ChildProcess::~ChildProcess()
 {
-    if (pid > 0) {
+    if (running()) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
 }
 
+bool ChildProcess::running()
+{
+    int waitStatus = 0;
+    if (pid > 0 && waitpid(pid, &waitStatus, WNOHANG) == pid) {
+        pid = -1;
+        status = statusOf(waitStatus);
+    }
+    return pid > 0;
+}
+
+void ChildProcess::signal(int sig)
+{
+    // An ended child is reaped first: its pid is no longer ours to signal.
+    if (running())
+        kill(pid, sig);
+}
+
 int ChildProcess::waitForExit(int timeoutMs)
 {
-    if (pid <= 0)
-        return -1;
-    for (int waited = 0;; waited += POLL_INTERVAL_MS) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            pid = -1;
-            return statusOf(status);
-        }
+    for (int waited = 0; running(); waited += POLL_INTERVAL_MS) {
         if (waited >= timeoutMs)
             return -1;
         sleepMs(POLL_INTERVAL_MS);
     }
+    return status;
+}
+
+std::string ChildProcess::procFile(const std::string& entry)
+{
+    return running() ? "/proc/" + std::to_string(pid) + "/" + entry : "";
 }
 
 int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env)

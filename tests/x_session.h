@@ -11,7 +11,10 @@
 #include "test_surfaces.h"
 
 // A child process with extra environment variables, a working folder and
-// its standard error kept in a file. Killed when still running at the end.
+// its standard error kept in a file. It owns its pid: only this class
+// signals or reaps the child, and only while it has not been reaped, so a
+// signal can never reach a process the test did not start. Killed when
+// still running at the end.
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
@@ -20,14 +23,22 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool started() const { return pid > 0; }
-    pid_t id() const { return pid; }
+    // Whether the child still runs; reaps it when it has ended.
+    bool running();
+    // Sends sig to the child while it runs; does nothing once it has ended,
+    // or when it never started.
+    void signal(int sig);
     // Waits up to timeoutMs for the process to end; answers its exit status,
     // 128 + the signal when a signal ended it, or -1 when it still runs.
     int waitForExit(int timeoutMs);
+    // The status it ended with, as waitForExit answers it; -1 while it runs.
+    int exitStatus() const { return status; }
+    // The path of /proc/<pid>/<entry> while the child runs, else "".
+    std::string procFile(const std::string& entry);
 
 private:
-    pid_t pid = -1;
+    pid_t pid = -1;   // > 0 only while the child is ours and not yet reaped
+    int status = -1;  // set when it is reaped
 };
 
 // An Xvfb server on a free display, 640 x 480 at 24 bits.
