@@ -74,7 +74,9 @@ protected:
         env.push_back("DISPLAY=" + x.name());
         game.emplace(std::vector<std::string>{CORVANE_BINARY}, env, dir.path,
                      dir.file("stderr.txt"));
-        ASSERT_NE(x.waitForWindow("^Corvane \\(Ver\\. 1\\.01\\) - ", 20000), "");
+        ASSERT_NE(
+            x.waitForWindow("^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$", 20000),
+            "");
         ASSERT_EQ(x.xdotool({"mousemove", "320", "240"}), 0);  // keys go to the window under it
     }
 
