@@ -58,8 +58,15 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+        const Bitmap digits = load(DIGITS_FILE);
         ASSERT_FALSE(digits.pixels.empty() || pauseText.pixels.empty() ||
                      presskeyText.pixels.empty());
+        for (int d = 0; d <= 9; ++d) {
+            glyphs[d] = {DIGIT_WIDTH, DIGIT_HEIGHT, {}};
+            for (int i = 0; i < DIGIT_WIDTH * DIGIT_HEIGHT; ++i)
+                glyphs[d].pixels.push_back(
+                    digits.pixels[i / DIGIT_WIDTH * digits.w + d * DIGIT_WIDTH + i % DIGIT_WIDTH]);
+        }
         for (const AircraftClass& c : FLEET) {
             looks.push_back(load(c.normalFile));
             Bitmap& look = looks.back();
@@ -87,18 +94,11 @@ protected:
     {
         unsigned int value = 0;
         for (int cell = 0; cell < 4; ++cell) {
-            int digit = -1;
-            for (int d = 0; d <= 9 && digit < 0; ++d) {
-                bool same = true;
-                for (int i = 0; i < DIGIT_WIDTH * DIGIT_HEIGHT && same; ++i)
-                    same =
-                        shot[(COUNTER_Y + i / DIGIT_WIDTH) * SCREEN_WIDTH + x + cell * DIGIT_WIDTH +
-                             i % DIGIT_WIDTH] ==
-                        digits
-                            .pixels[i / DIGIT_WIDTH * digits.w + d * DIGIT_WIDTH + i % DIGIT_WIDTH];
-                digit = same ? d : digit;
-            }
-            if (digit < 0)
+            int digit = 0;
+            while (digit <= 9 &&
+                   !shows(shot, glyphs[digit], x + cell * DIGIT_WIDTH, COUNTER_Y, 100))
+                ++digit;
+            if (digit > 9)
                 return std::nullopt;
             value = value * 10 + static_cast<unsigned int>(digit);
         }
@@ -106,7 +106,8 @@ protected:
     }
 
     // Whether most of the bitmap shows with its top left corner at (x, y).
-    static bool shows(const Picture& shot, const Bitmap& b, int x, int y)
+    static bool shows(const Picture& shot, const Bitmap& b, int x, int y,
+                      int share = MATCHING_SHARE)
     {
         int visible = 0, matching = 0;
         for (int i = 0; i < b.w * b.h; ++i) {
@@ -114,7 +115,7 @@ protected:
             visible += p != 0;
             matching += p != 0 && shot[(y + i / b.w) * SCREEN_WIDTH + x + i % b.w] == p;
         }
-        return matching * 100 >= visible * MATCHING_SHARE;
+        return matching * 100 >= visible * share;
     }
     bool paused(const Picture& shot)
     {
@@ -172,7 +173,7 @@ protected:
     WorkFolder dir;
     std::optional<ChildProcess> game;
     std::vector<Bitmap> looks;
-    Bitmap digits = load(DIGITS_FILE);
+    Bitmap glyphs[10];
     Bitmap pauseText = load(PAUSE_TEXT_FILE);
     Bitmap presskeyText = load(PRESSKEY_TEXT_FILE);
 };

@@ -39,7 +39,8 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
         for (unsigned int i = 0; i < numsprites; ++i) {
             FlyObj* a = aircraft(i);
             const Sint32 s = a->state;
-            ASSERT_EQ(a->isVisible(), s != Inactive && s != Announced) << i << at;
+            ASSERT_TRUE(s != Landed && a->isVisible() == (s != Inactive && s != Announced))
+                << i << " in " << s << at;
             ASSERT_EQ(s == Announced, marker && marker->sprite == a) << i << at;
             SDL_Surface* look = s == Crashed                    ? a->crashedSurf
                                 : s == OnApproach || s == Final ? a->approachSurf
