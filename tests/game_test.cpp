@@ -67,9 +67,10 @@ protected:
         SDL_Event e;
         SDL_PollEvent(&e);
         const bool running = handleMouseInput(&e);
-        while (SDL_PollEvent(&e)) { }
+        for (leftOver = 0; SDL_PollEvent(&e); ++leftOver) { }
         return running;
     }
+    int leftOver = 0;  // events that the latest drag left queued
     bool pauseTextShown()
     {
         return wrongPixels(txtPauseSurf, centredX(txtPauseSurf), PAUSE_TEXT_Y, bgSurf) == 0;
@@ -352,6 +353,7 @@ TEST_F(Game, APressOnAnAircraftDrawsANewRouteOnePointAndOneTickPerEvent)
         EXPECT_EQ(a->state, state);
         EXPECT_EQ(a->surface, state == OnApproach ? a->approachSurf : a->normalSurf);
         EXPECT_EQ(sprites[19]->moveDelay, STILL - 2);  // two ticks
+        EXPECT_EQ(leftOver, 0);
         resetSituation();
     }
     // With nothing waiting the point repeats until the route is full.
