@@ -52,7 +52,6 @@ protected:
 
 // Aircraft of each class in the roster.
 const int HELICOPTER = 0;   // type 3: lands on the pad
-const int NS_AIRCRAFT = 4;  // type 2: the north-south runway
 const int EW_AIRCRAFT = 8;  // type 1: the east-west runway
 
 // Frees what start-up made.
