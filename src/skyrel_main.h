@@ -123,6 +123,15 @@ void gameoverScreen();
 void drawScore();
 void drawDigits(unsigned int value, int x);
 
+// Brings the window up to the frame on screen, sending only the tiles that
+// changed since the frame shown before; the whole screen when that is not
+// known, or when nearly everything changed.
+void presentFrame();
+// Sends one rectangle of the screen, clipped to it, as it is now.
+void presentArea(SDL_Rect area);
+// The window's content is unknown (a new video mode): the next frame goes whole.
+void forgetShownFrame();
+
 bool doGameTickTasks();
 bool checkSpriteCollision(int* first, int* second);
 void doGameoverTasks();

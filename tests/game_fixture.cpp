@@ -110,6 +110,7 @@ void GameTest::SetUp()
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
     ASSERT_NE(screen, nullptr) << SDL_GetError();
+    forgetShownFrame();  // a new window: its first frame goes whole
     score = SCORE_AT_START;
     highscore = HIGHSCORE_AT_START;
     lastTick = LAST_TICK_AT_START;

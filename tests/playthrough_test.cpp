@@ -81,9 +81,16 @@ protected:
         env.push_back("DISPLAY=" + x.name());
         game.emplace(std::vector<std::string>{CORVANE_BINARY}, env, dir.path,
                      dir.file("stderr.txt"));
-        ASSERT_NE(
-            x.waitForWindow("^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$", 20000),
-            "");
+        const std::string window =
+            x.waitForWindow("^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$", 20000);
+        ASSERT_NE(window, "");
+        // The icon title is the game's name; SDL2 keeps none, so under
+        // sdl12-compat the window has no icon title at all.
+        ChildProcess xprop({"xprop", "-id", window, "-notype", "WM_ICON_NAME"},
+                           {"DISPLAY=" + x.name()}, "", dir.file("icon.txt"));
+        ASSERT_EQ(xprop.waitForExit(20000), 0);
+        EXPECT_EQ(readFile(dir.file("icon.txt")),
+                  onSdl12Compat() ? "WM_ICON_NAME:  not found.\n" : "WM_ICON_NAME = \"Corvane\"\n");
         ASSERT_EQ(x.xdotool({"mousemove", "320", "240"}), 0);  // keys go to the window under it
     }
 

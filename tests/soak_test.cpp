@@ -1,7 +1,8 @@
 // A long game in fast time: a random player acts at every wait of the real
 // main loop (drags, routes to a landing, keys, quits) while the rules of the
-// field are checked at every frame. CORVANE_SOAK_TICKS (30,000) and
-// CORVANE_SOAK_SEED (1) choose another run; the same pair plays it again.
+// field are checked at every frame and every tick. CORVANE_SOAK_TICKS
+// (30,000) and CORVANE_SOAK_SEED (1) choose another run; the same pair plays
+// it again.
 #include <cstdlib>
 #include <random>
 
@@ -31,7 +32,8 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
 
     long long played = 0, landings = 0, crashFrames = 0;
     unsigned int lastScore = 0, lastBest = highscore;
-    seams.onPresent = [&] {
+    // The rules, at every frame shown and at every wait of a tick.
+    auto checkField = [&] {
         if (HasFatalFailure())
             return;
         const std::string at = " at tick " + std::to_string(played);
@@ -61,7 +63,9 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
         lastScore = score;
         lastBest = highscore;
     };
+    seams.onPresent = checkField;
     seams.onDelay = [&] {
+        checkField();
         if (played >= ticks || HasFatalFailure()) {
             push(SDL_KEYDOWN, 0, 0, SDLK_ESCAPE);
             return;

@@ -33,10 +33,11 @@ const float DETAIL_DARKENING = 0.3f;
 const float ROTOR_TINT = 0.35f;  // propellers and rotors take a little of the accent
 
 // Approach look: corner brackets around the aircraft, in the green of the
-// routes, and a lit-up fuselage.
-const float BRACKET_ARM = 0.3f;  // of the bitmap's size
-const float BRACKET_THICKNESS = 1.7f;
-const float BRACKET_INSET = 0.85f;
+// routes, and a lit-up fuselage; thin rotors stay as they are, as thin green
+// lines would read like a route.
+const float BRACKET_ARM = 0.3f;        // of the bitmap's size
+const float BRACKET_THICKNESS = 2.0f;  // whole pixels: crisp at the bitmap's edge
+const float BRACKET_INSET = 1.0f;
 
 // Crashed look: a charred airframe under a fireball.
 const int FLAME_POINTS = 9;
@@ -127,7 +128,7 @@ Livery liveryOf(int type, AircraftLook look)
     const Rgb rotor = mixColours(ROTOR_TIP, accent, ROTOR_TINT);
     switch (look) {
     case AircraftLook::Approach:
-        return {APPROACH_LIGHT, accent, detail, CANOPY, APPROACH_LIGHT};
+        return {APPROACH_LIGHT, accent, detail, CANOPY, rotor};
     case AircraftLook::Crashed:
         return {CHARRED, CHARRED_SHADE, CHARRED_SHADE, CHARRED_SHADE, CHARRED};
     default:
@@ -137,7 +138,7 @@ Livery liveryOf(int type, AircraftLook look)
 
 void sketchBrackets(const Sketch& s)
 {
-    const float size = static_cast<float>(s.width);
+    const auto size = static_cast<float>(s.width);
     const float arm = size * BRACKET_ARM;
     const float near = BRACKET_INSET;
     const float far = size - BRACKET_INSET;
@@ -168,7 +169,7 @@ void sketchFlame(const Sketch& s, float radius, Rgb colour)
 
 void sketchFire(const Sketch& s)
 {
-    const float size = static_cast<float>(s.width);
+    const auto size = static_cast<float>(s.width);
     sketchFlame(s, size * FIREBALL_RADIUS, FLAME_RED);
     sketchFlame(s, size * FIRE_CORE_RADIUS, FLAME_ORANGE);
     sketchEllipse(s, {size / 2, size / 2}, size * FIRE_HEART_RADIUS, size * FIRE_HEART_RADIUS,

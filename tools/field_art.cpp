@@ -1,4 +1,4 @@
-// The background: grass, the two runways, the pad and their approach areas,
+// The background: dusk ground, the two runways, the pad and their approach areas,
 // each painted on exactly the pixels that the airfield table gives them.
 #include <SDL_gfxPrimitives.h>
 #include <SDL_rotozoom.h>
@@ -12,11 +12,15 @@
 namespace {
 
 const Uint32 GROUND_SEED = 0x0C0FFEE5u;
-const int GROUND_PATCH_CELL = 56;  // broad patches of darker and lighter grass
+const int GROUND_PATCH_CELL = 56;  // broad patches of darker and lighter ground
 const int GROUND_TUFT_CELL = 5;    // small tufts
+const int EARTH_CELL = 96;         // stretches of bare earth among the grey
 const float PATCH_WEIGHT = 0.6f;
 const float TUFT_WEIGHT = 0.25f;
 const float GRAIN_WEIGHT = 0.15f;
+// Earth shows where its noise rises above this, fully a little further up.
+const float EARTH_THRESHOLD = 0.4f;
+const float EARTH_RAMP = 0.3f;
 
 // Every landing area carries a band of its accent colour on its outermost
 // pixels, so its exact extent shows against anything around it.
@@ -86,17 +90,26 @@ const char* runwayNumberOf(int turns)
     return NUMBERS[turns];
 }
 
+// How much bare earth shows at a point, 0 to 1.
+float earthAmountOf(float noise)
+{
+    return SDL_min(1.0f, SDL_max(0.0f, (noise - EARTH_THRESHOLD) / EARTH_RAMP));
+}
+
 void paintGround(SDL_Surface* field)
 {
     NoiseSource source(GROUND_SEED);
     const ValueNoise patches(field->w, field->h, GROUND_PATCH_CELL, source);
     const ValueNoise tufts(field->w, field->h, GROUND_TUFT_CELL, source);
+    const ValueNoise earth(field->w, field->h, EARTH_CELL, source);
     for (int y = 0; y < field->h; ++y) {
         for (int x = 0; x < field->w; ++x) {
             const float shade = PATCH_WEIGHT * patches.valueAt(x, y) +
                                 TUFT_WEIGHT * tufts.valueAt(x, y) +
                                 GRAIN_WEIGHT * source.nextUnit();
-            writePixel(field, x, y, mixColours(GRASS_DARK, GRASS_LIGHT, shade));
+            const Rgb grey = mixColours(GROUND_DARK, GROUND_LIGHT, shade);
+            const Rgb bare = mixColours(EARTH_DARK, EARTH_LIGHT, shade);
+            writePixel(field, x, y, mixColours(grey, bare, earthAmountOf(earth.valueAt(x, y))));
         }
     }
 }
@@ -128,8 +141,8 @@ void paintRunwayNumber(SDL_Surface* strip, const char* number)
     // along the runway.
     gfxPrimitivesSetFontRotation(FONT_TURNED_CLOCKWISE);
     const int length = static_cast<int>(SDL_strlen(number)) * FONT_SIZE;
-    stringRGBA(strip, NUMBER_X, (strip->h - length) / 2, number, PAINT_WHITE.r, PAINT_WHITE.g,
-               PAINT_WHITE.b, SDL_ALPHA_OPAQUE);
+    stringRGBA(strip, NUMBER_X, static_cast<Sint16>((strip->h - length) / 2), number, PAINT_WHITE.r,
+               PAINT_WHITE.g, PAINT_WHITE.b, SDL_ALPHA_OPAQUE);
     gfxPrimitivesSetFontRotation(0);
 }
 
@@ -206,8 +219,8 @@ void sketchPadArrows(const Sketch& sketch, Rgb colour)
 {
     const float cx = sketch.width / 2.0f;
     const float cy = sketch.height / 2.0f;
-    const float right = static_cast<float>(sketch.width);
-    const float bottom = static_cast<float>(sketch.height);
+    const auto right = static_cast<float>(sketch.width);
+    const auto bottom = static_cast<float>(sketch.height);
     const float half = PAD_ARROW_HALF_WIDTH;
     const float base = PAD_ARROW_INSET;
     const float tip = PAD_ARROW_INSET + PAD_ARROW_DEPTH;
@@ -240,6 +253,7 @@ void sketchPadLetter(const Sketch& sketch, Rgb colour)
     const float outer = PAD_LETTER_HALF_WIDTH;
     const float inner = PAD_LETTER_HALF_WIDTH - PAD_LETTER_STROKE;
     const float tall = PAD_LETTER_HALF_HEIGHT;
+    // cppcheck-suppress duplicateExpression ; half the stroke, which happens to be 2
     const float bar = PAD_LETTER_STROKE / 2.0f;
     sketchBox(sketch, cx - outer, cy - tall, cx - inner, cy + tall, colour);
     sketchBox(sketch, cx + inner, cy - tall, cx + outer, cy + tall, colour);

@@ -1,21 +1,27 @@
 // Every colour of the game's art. Each landing type has one accent colour,
-// painted on its landing area and on the aircraft that land there.
+// painted on its landing area and on the aircraft that land there. The three
+// differ in lightness as well as in hue, so that they stay apart for players
+// who confuse red with green or blue with yellow.
 #ifndef CORVANE_TOOLS_PALETTE_H
 #define CORVANE_TOOLS_PALETTE_H
 
 #include "canvas.h"
 
-const Rgb ACCENT_EAST_WEST = {248, 164, 32};    // type 1: amber
-const Rgb ACCENT_NORTH_SOUTH = {64, 176, 255};  // type 2: sky blue
-const Rgb ACCENT_PAD = {236, 84, 220};          // type 3: magenta
+const Rgb ACCENT_EAST_WEST = {240, 140, 0};     // type 1: amber
+const Rgb ACCENT_NORTH_SOUTH = {56, 104, 255};  // type 2: strong blue
+const Rgb ACCENT_PAD = {224, 240, 240};         // type 3: ice white
 
-// The field.
-const Rgb GRASS_DARK = {74, 112, 54};
-const Rgb GRASS_LIGHT = {98, 136, 66};
-const Rgb ASPHALT = {66, 70, 76};
-const Rgb APPROACH_ASPHALT = {50, 54, 60};
+// The field at dusk: dark blue-grey ground with patches of violet-brown
+// earth. The routes, green at alpha 100, add at most about 100 to green, so
+// only a dark field gives them contrast; a blue cast adds colour difference.
+const Rgb GROUND_DARK = {16, 18, 32};
+const Rgb GROUND_LIGHT = {38, 40, 58};
+const Rgb EARTH_DARK = {22, 18, 26};
+const Rgb EARTH_LIGHT = {44, 36, 50};
+const Rgb ASPHALT = {30, 32, 42};
+const Rgb APPROACH_ASPHALT = {24, 26, 40};
 const Rgb PAINT_WHITE = {232, 234, 228};
-const Rgb PAD_CONCRETE = {112, 116, 122};
+const Rgb PAD_CONCRETE = {60, 64, 76};
 // Where the edges of two landing areas cross.
 const Rgb EDGE_CROSSING = {255, 255, 255};
 

@@ -21,7 +21,7 @@ const int NUM_LOOKS = sizeof AIRCRAFT_LOOKS / sizeof AIRCRAFT_LOOKS[0];
 const unsigned int SAMPLE_SCORE = 42;
 const unsigned int SAMPLE_HIGHSCORE = 1234;
 
-// The looks of each class side by side in a column of rows, on open grass.
+// The looks of each class side by side in a column of rows, on open ground.
 const int SAMPLE_LEFT = 30;
 const int SAMPLE_TOP = 170;
 const int SAMPLE_PITCH = 36;
@@ -113,37 +113,38 @@ void drawSampleRoutes(SDL_Surface* screen)
 
 bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
 {
-    SDL_Surface* screen = createScreen();
-    SDL_Surface* background = loadAsScreen(bitmapsDir, BACKGROUND_FILE, screen, false);
-    SDL_Surface* digits = loadAsScreen(bitmapsDir, DIGITS_FILE, screen, false);
-    SDL_Surface* pauseText = loadAsScreen(bitmapsDir, PAUSE_TEXT_FILE, screen, true);
-    SDL_Surface* presskeyText = loadAsScreen(bitmapsDir, PRESSKEY_TEXT_FILE, screen, true);
+    SDL_Surface* sheet = createScreen();
+    SDL_Surface* background = loadAsScreen(bitmapsDir, BACKGROUND_FILE, sheet, false);
+    SDL_Surface* digits = loadAsScreen(bitmapsDir, DIGITS_FILE, sheet, false);
+    SDL_Surface* pauseText = loadAsScreen(bitmapsDir, PAUSE_TEXT_FILE, sheet, true);
+    SDL_Surface* presskeyText = loadAsScreen(bitmapsDir, PRESSKEY_TEXT_FILE, sheet, true);
     SDL_Surface* looks[NUM_AIRCRAFT_CLASSES][NUM_LOOKS] = {};
-    bool complete = screen && background && digits && pauseText && presskeyText;
+    bool complete = sheet != nullptr && background != nullptr && digits != nullptr &&
+                    pauseText != nullptr && presskeyText != nullptr;
     for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
         for (int look = 0; look < NUM_LOOKS; ++look) {
             looks[c][look] =
-                loadAsScreen(bitmapsDir, fileOfLook(FLEET[c], AIRCRAFT_LOOKS[look]), screen, true);
+                loadAsScreen(bitmapsDir, fileOfLook(FLEET[c], AIRCRAFT_LOOKS[look]), sheet, true);
             complete = complete && looks[c][look] != nullptr;
         }
     }
     if (complete) {
-        blitAt(background, screen, 0, 0);
-        drawCounter(digits, screen, SAMPLE_SCORE, SCORE_X);
-        drawCounter(digits, screen, SAMPLE_HIGHSCORE, HIGHSCORE_X);
-        drawSampleRoutes(screen);
+        blitAt(background, sheet, 0, 0);
+        drawCounter(digits, sheet, SAMPLE_SCORE, SCORE_X);
+        drawCounter(digits, sheet, SAMPLE_HIGHSCORE, HIGHSCORE_X);
+        drawSampleRoutes(sheet);
         for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
             for (int look = 0; look < NUM_LOOKS; ++look) {
-                blitAt(looks[c][look], screen, SAMPLE_LEFT + look * SAMPLE_PITCH,
+                blitAt(looks[c][look], sheet, SAMPLE_LEFT + look * SAMPLE_PITCH,
                        SAMPLE_TOP + c * SAMPLE_PITCH);
             }
         }
         for (const Placement& p : IN_PLAY) {
-            blitCentred(looks[p.fleetRow][static_cast<int>(p.look)], screen, p.centreX, p.centreY);
+            blitCentred(looks[p.fleetRow][static_cast<int>(p.look)], sheet, p.centreX, p.centreY);
         }
-        blitAt(pauseText, screen, (SCREEN_WIDTH - pauseText->w) / 2, PAUSE_TEXT_Y);
-        blitAt(presskeyText, screen, (SCREEN_WIDTH - presskeyText->w) / 2, PRESSKEY_TEXT_Y);
-        if (SDL_SaveBMP(screen, sheetPath.c_str()) != 0) {
+        blitAt(pauseText, sheet, (SCREEN_WIDTH - pauseText->w) / 2, PAUSE_TEXT_Y);
+        blitAt(presskeyText, sheet, (SCREEN_WIDTH - presskeyText->w) / 2, PRESSKEY_TEXT_Y);
+        if (SDL_SaveBMP(sheet, sheetPath.c_str()) != 0) {
             std::fprintf(stderr, "Couldn't write %s: %s\n", sheetPath.c_str(), SDL_GetError());
             complete = false;
         }
@@ -157,6 +158,6 @@ bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
     SDL_FreeSurface(pauseText);
     SDL_FreeSurface(digits);
     SDL_FreeSurface(background);
-    SDL_FreeSurface(screen);
+    SDL_FreeSurface(sheet);
     return complete;
 }
