@@ -200,8 +200,8 @@ private:
         for (int ty = 0; ty < text->h; ++ty) {
             for (int tx = 0; tx < text->w; ++tx) {
                 const Uint32 colour = rgb565At(text, tx, ty);
-                visible += colour != 0;
-                matching += colour != 0 && rgb565At(shot, left + tx, y + ty) == colour;
+                visible += colour != 0 ? 1 : 0;
+                matching += colour != 0 && rgb565At(shot, left + tx, y + ty) == colour ? 1 : 0;
             }
         }
         return matching * 10 >= visible * 9;

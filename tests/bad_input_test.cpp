@@ -1,10 +1,13 @@
-// Damaged bitmaps and high-score files met by the real binary.
+// Damaged bitmaps and high-score files met by the real binary, and a kill in
+// the middle of writing the best score.
+#include <csignal>
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "game_process.h"
 #include "skyrel_main.h"
@@ -60,10 +63,11 @@ TEST(BadHighscoreFiles, TheGameStartsPlaysAndQuitsAndLeavesTheFileAsItWas)
             std::ofstream(file) << content;
         if (change == UNREADABLE)
             fs::permissions(file, fs::perms::none);
-        if (change == READ_ONLY_FOLDER)
+        if (change == READ_ONLY_FOLDER) {
             fs::permissions(
                 dir.path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                 fs::perm_options::remove);
+        }
         ChildProcess game(command, gameEnv("dummy"), dir.path, "");
         EXPECT_EQ(game.waitForExit(PLAY_MS), -1) << change << ": ended with " << game.exitStatus();
         game.signal(SIGTERM);  // SDL turns it into a quit event
@@ -72,4 +76,33 @@ TEST(BadHighscoreFiles, TheGameStartsPlaysAndQuitsAndLeavesTheFileAsItWas)
         fs::permissions(file, fs::perms::owner_read, fs::perm_options::add);
         EXPECT_EQ(fs::is_directory(file) ? "" : readFile(file), content) << change;
     }
+}
+
+// The best score goes to a temporary file, flushed and renamed over the old
+// one: a kill at any moment leaves the old number or a newer one, whole.
+TEST(HighscoreCrash, AKillWhileWritingLeavesTheOldNumberOrANewOneNeverLess)
+{
+    const int KILLS = 40;
+    WorkFolder dir;
+    std::ofstream(dir.file(HIGHSCORE_FILE)) << "1000";
+    std::mt19937 random(20261206);  // NOLINT(cert-msc51-cpp): the same kill moments each run
+    unsigned long last = 1000;
+    for (int kill = 0; kill < KILLS; ++kill) {
+        ChildProcess writer({CORVANE_HIGHSCORE_WRITER, std::to_string(last + 1)}, {}, dir.path, "");
+        // Once it has written, it is in its loop: kill it at a random moment of it.
+        for (int waited = 0;
+             waited < EXIT_TIMEOUT_MS && readFile(dir.file(HIGHSCORE_FILE)) == std::to_string(last);
+             ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 5000));
+        writer.signal(SIGKILL);
+        EXPECT_EQ(writer.waitForExit(EXIT_TIMEOUT_MS), 128 + SIGKILL);
+        const std::string content = readFile(dir.file(HIGHSCORE_FILE));
+        ASSERT_TRUE(!content.empty() &&
+                    content.find_first_not_of("0123456789") == std::string::npos)
+            << "after kill " << kill << ": \"" << content << "\"";
+        EXPECT_GE(std::stoul(content), last) << "after kill " << kill;
+        last = std::stoul(content);
+    }
+    EXPECT_GE(last, 1000u + KILLS);  // each writer wrote before it was killed
 }

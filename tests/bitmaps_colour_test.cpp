@@ -74,7 +74,7 @@ double contrastOf(double la, double lb)
 Colour simulate(const Colour& c, const std::array<double, 9>& m)
 {
     Colour out;
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 3; ++i) {
         const double v = std::clamp(rowTimes(&m[3 * i], toLinear(c)), 0.0, 1.0);
         out[i] = 255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
     }
@@ -84,7 +84,7 @@ Colour simulate(const Colour& c, const std::array<double, 9>& m)
 Colour labOf(const Colour& c)
 {
     double f[3];
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 3; ++i) {
         const double t = rowTimes(&TO_XYZ[3 * i], toLinear(c)) / WHITE_D65[i];
         f[i] = t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116;
     }
@@ -93,18 +93,22 @@ Colour labOf(const Colour& c)
 
 double deltaE2000(const Colour& c1, const Colour& c2)
 {
-    const double deg = M_PI / 180, p25 = std::pow(25.0, 7);
-    const Colour p = labOf(c1), q = labOf(c2);
+    const double deg = M_PI / 180;
+    const double p25 = std::pow(25.0, 7);
+    const Colour p = labOf(c1);
+    const Colour q = labOf(c2);
     const double c7 = std::pow((std::hypot(p[1], p[2]) + std::hypot(q[1], q[2])) / 2, 7);
     const double g = 1.5 - 0.5 * std::sqrt(c7 / (c7 + p25));
-    const double cp1 = std::hypot(g * p[1], p[2]), cp2 = std::hypot(g * q[1], q[2]);
+    const double cp1 = std::hypot(g * p[1], p[2]);
+    const double cp2 = std::hypot(g * q[1], q[2]);
     auto hue = [&](const Colour& k) { return std::atan2(k[2], g * k[1]) / deg; };
     const bool grey = cp1 * cp2 == 0;
     const double h1 = cp1 == 0 ? 0 : std::fmod(hue(p) + 360, 360);
     const double h2 = cp2 == 0 ? 0 : std::fmod(hue(q) + 360, 360);
     const double dh = grey ? 0 : std::remainder(h2 - h1, 360);  // the shorter way round
     const double hBar = grey ? h1 + h2 : std::fmod(h1 + dh / 2 + 360, 360);
-    const double lBar = (p[0] + q[0]) / 2 - 50, cBar = (cp1 + cp2) / 2;
+    const double lBar = (p[0] + q[0]) / 2 - 50;
+    const double cBar = (cp1 + cp2) / 2;
     const double t = 1 - 0.17 * std::cos((hBar - 30) * deg) + 0.24 * std::cos(2 * hBar * deg) +
                      0.32 * std::cos((3 * hBar + 6) * deg) - 0.20 * std::cos((4 * hBar - 63) * deg);
     const double rT = -2 * std::sqrt(std::pow(cBar, 7) / (std::pow(cBar, 7) + p25)) *
@@ -126,7 +130,9 @@ SurfacePtr loadOnScreen(const char* gameFile)
 
 Colour colourAt(SDL_Surface* s, int x, int y)
 {
-    Uint8 r, g, b;
+    Uint8 r;
+    Uint8 g;
+    Uint8 b;
     SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
     return {double(r), double(g), double(b)};
 }
@@ -161,7 +167,8 @@ struct Field {
     {
         routed.reset(bare ? SDL_ConvertSurface(bare.get(), bare->format, 0) : nullptr);
         for (int y = PANEL_ROWS; routed && y < routed->h; ++y)
-            lineRGBA(routed.get(), 0, y, routed->w - 1, y, 0, 255, 0, ROUTE_ALPHA);
+            lineRGBA(routed.get(), 0, static_cast<Sint16>(y), static_cast<Sint16>(routed->w - 1),
+                     static_cast<Sint16>(y), 0, 255, 0, ROUTE_ALPHA);
     }
 };
 
@@ -178,7 +185,8 @@ TEST(FieldColours, RoutesStandOutOnAlmostTheWholeField)
 {
     const Field field;
     ASSERT_TRUE(field.routed) << SDL_GetError();
-    std::vector<double> contrasts, deltas;
+    std::vector<double> contrasts;
+    std::vector<double> deltas;
     int clear = 0;
     for (int y = PANEL_ROWS; y < field.bare->h; ++y) {
         for (int x = 0; x < field.bare->w; ++x) {
@@ -208,18 +216,19 @@ TEST(FieldColours, AircraftMarkerAndLandingAccentsStandOutFromTheField)
     const double routeLight = lightOf(field.routed.get(), PANEL_ROWS, LIGHT_QUANTILE);
     std::vector<std::pair<std::string, double>> contrasts = {{"marker", contrastOf(1, fieldLight)}};
     for (const AircraftClass& c : FLEET) {
-        SurfacePtr normal = loadOnScreen(c.normalFile), approach = loadOnScreen(c.approachFile);
+        SurfacePtr normal = loadOnScreen(c.normalFile);
+        SurfacePtr approach = loadOnScreen(c.approachFile);
         ASSERT_TRUE(normal && approach) << c.normalFile;
         const double lights = lightOf(approach.get(), 0, 0.5, normal.get());
-        contrasts.push_back({c.normalFile, contrastOf(lightOf(normal.get(), 0, -1), fieldLight)});
-        contrasts.push_back(
-            {c.approachFile, contrastOf(lightOf(approach.get(), 0, -1), fieldLight)});
-        contrasts.push_back(
-            {std::string(c.approachFile) + " on a route", contrastOf(lights, routeLight)});
+        contrasts.emplace_back(c.normalFile, contrastOf(lightOf(normal.get(), 0, -1), fieldLight));
+        contrasts.emplace_back(c.approachFile,
+                               contrastOf(lightOf(approach.get(), 0, -1), fieldLight));
+        contrasts.emplace_back(std::string(c.approachFile) + " on a route",
+                               contrastOf(lights, routeLight));
     }
     for (const TargetLayout& t : AIRFIELD) {
         const double accent = luminance(accentOf(field.bare.get(), t.type));
-        contrasts.push_back({"accent " + std::to_string(t.type), contrastOf(accent, fieldLight)});
+        contrasts.emplace_back("accent " + std::to_string(t.type), contrastOf(accent, fieldLight));
     }
     for (const auto& [name, contrast] : contrasts) {
         std::printf("%s: %.2f:1\n", name.c_str(), contrast);

@@ -33,7 +33,7 @@ SurfacePtr load(const char* gameFile)
 std::string readBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<const char*> keyedFiles()
@@ -48,8 +48,10 @@ std::vector<const char*> keyedFiles()
 
 TEST(Bitmaps, EveryBitmapHasTheSizeTheGameDrawsItAt)
 {
-    SurfacePtr background = load(BACKGROUND_FILE), digits = load(DIGITS_FILE);
-    SurfacePtr pause = load(PAUSE_TEXT_FILE), presskey = load(PRESSKEY_TEXT_FILE);
+    SurfacePtr background = load(BACKGROUND_FILE);
+    SurfacePtr digits = load(DIGITS_FILE);
+    SurfacePtr pause = load(PAUSE_TEXT_FILE);
+    SurfacePtr presskey = load(PRESSKEY_TEXT_FILE);
     ASSERT_TRUE(background && digits && pause && presskey);
     EXPECT_TRUE(background->w == SCREEN_WIDTH && background->h == SCREEN_HEIGHT);
     EXPECT_TRUE(digits->w == NUM_DIGITS * DIGIT_WIDTH && digits->h == DIGIT_HEIGHT);
@@ -78,7 +80,9 @@ TEST(Bitmaps, KeyedBitmapsHaveBlackAroundThemAndNoVisiblePixelTurnsBlackOnTheScr
         int black = 0;
         for (int y = 0; y < shown->h; ++y) {
             for (int x = 0; x < shown->w; ++x) {
-                Uint8 r, g, b;
+                Uint8 r;
+                Uint8 g;
+                Uint8 b;
                 SDL_GetRGB(pixelAt(original.get(), x, y), original->format, &r, &g, &b);
                 const bool visible = r + g + b > 0;
                 lost += visible && pixelAt(shown.get(), x, y) == 0;
@@ -116,6 +120,7 @@ TEST(BitmapGenerator, WritesTheSameBytesOnEveryRun)
 {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("corvane-bitmaps-" + std::to_string(getpid()));
+    // NOLINTNEXTLINE(cert-env33-c): the generator runs as a player builds it, quoted paths only
     ASSERT_EQ(std::system(("'" MAKE_BITMAPS_PATH "' '" + dir.string() + "'").c_str()), 0);
     std::vector<const char*> files = keyedFiles();
     files.insert(files.end(), {BACKGROUND_FILE, DIGITS_FILE});

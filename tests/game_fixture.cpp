@@ -16,6 +16,8 @@ const unsigned int HIGHSCORE_AT_START = highscore;
 const Uint32 LAST_TICK_AT_START = lastTick;
 }  // namespace
 
+// The link-time seams: the linker's --wrap option names them __wrap_ and __real_.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 extern "C" {
 int __real_SDL_Flip(SDL_Surface* screen);
 void __real_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects);
@@ -62,7 +64,10 @@ int __wrap_SDL_Flip(SDL_Surface* screen)
 
 void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
 {
-    int left = screen->w, top = screen->h, right = 0, bottom = 0;
+    int left = screen->w;
+    int top = screen->h;
+    int right = 0;
+    int bottom = 0;
     for (int i = 0; i < numrects; ++i) {
         left = std::min<int>(left, rects[i].x);
         top = std::min<int>(top, rects[i].y);
@@ -75,11 +80,12 @@ void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
     __real_SDL_UpdateRects(screen, numrects, rects);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 void freeField()
 {
     for (unsigned int i = 0; i < numsprites; ++i) {
-        FlyObj* a = static_cast<FlyObj*>(sprites[i]);
+        auto* a = static_cast<FlyObj*>(sprites[i]);
         for (SDL_Surface* look : {a->normalSurf, a->approachSurf, a->crashedSurf})
             SDL_FreeSurface(look);
         delete a;

@@ -36,14 +36,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    FlyObj* aircraft(int index) { return static_cast<FlyObj*>(sprites[index]); }
+    static FlyObj* aircraft(unsigned int index) { return static_cast<FlyObj*>(sprites[index]); }
     // Puts an aircraft into play at (x, y), holding still unless told to move.
-    void launch(int index, int x, int y, int moveDelay = 100000);
-    void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);
-    Uint32 screenAt(int x, int y) { return pixelAt(screen, x, y); }
+    static void launch(int index, int x, int y, int moveDelay = 100000);
+    static void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);
+    static Uint32 screenAt(int x, int y) { return pixelAt(screen, x, y); }
     // Pixels of a look drawn at (x, y) that the screen does not show as
     // drawn: its black is transparent and shows under, when given.
-    int wrongPixels(SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
+    static int wrongPixels(SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
     std::string readWorkFile(const std::string& name);
 
     std::string work;  // the working folder: "bitmaps" and "highscore.txt"

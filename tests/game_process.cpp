@@ -1,7 +1,7 @@
 #include "game_process.h"
 
-#include <stdlib.h>
-#include <string.h>
+#include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 #include <filesystem>
@@ -36,7 +36,7 @@ void WorkFolder::linkBitmaps()
 bool onSdl12Compat()
 {
     const char* libraryPath = getenv("LD_LIBRARY_PATH");
-    return libraryPath && strstr(libraryPath, "sdl12-compat");
+    return libraryPath != nullptr && strstr(libraryPath, "sdl12-compat") != nullptr;
 }
 
 namespace {
@@ -68,10 +68,11 @@ std::vector<std::string> gameCommand(const std::string& binary, WorkFolder& dir)
     fs::copy_file(binary, dir.file("corvane"));
     fs::copy_file(CORVANE_LSAN_SUPPRESSIONS, dir.file("lsan.supp"));
     // fs::copy keeps the modes of the build tree, which may be private.
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path))
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path)) {
         fs::permissions(entry.path(),
                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
                         fs::perm_options::add);
+    }
     fs::permissions(dir.file("bitmaps"), fs::perms::others_exec, fs::perm_options::add);
     fs::permissions(dir.file("corvane"), fs::perms::others_exec, fs::perm_options::add);
     // env puts the suppressions of the copy in place of those gameEnv names.

@@ -35,11 +35,12 @@ std::string counterAt(int x)
         char digit = '?';
         for (int d = 0; d <= 9; ++d) {
             bool same = true;
-            for (int i = 0; i < DIGIT_WIDTH * DIGIT_HEIGHT; ++i)
+            for (int i = 0; i < DIGIT_WIDTH * DIGIT_HEIGHT; ++i) {
                 same = same &&
                        pixelAt(screen, x + cell * DIGIT_WIDTH + i % DIGIT_WIDTH,
                                COUNTER_Y + i / DIGIT_WIDTH) ==
                            pixelAt(digitSurf, d * DIGIT_WIDTH + i % DIGIT_WIDTH, i / DIGIT_WIDTH);
+            }
             digit = same ? static_cast<char>('0' + d) : digit;
         }
         shown += digit;
@@ -73,14 +74,14 @@ protected:
     int leftOver = 0;  // events that the latest drag left queued
     // Whether the text is on the screen over the field and was shown whole
     // by the latest update.
-    bool shownWhole(SDL_Surface* text, int y)
+    static bool shownWhole(SDL_Surface* text, int y)
     {
         const SDL_Rect& s = seams.shown;
         const int x = centredX(text);
         return wrongPixels(text, x, y, bgSurf) == 0 && s.x <= x && s.x + s.w >= x + text->w &&
                s.y <= y && s.y + s.h >= y + text->h;
     }
-    bool pauseTextShown() { return shownWhole(txtPauseSurf, PAUSE_TEXT_Y); }
+    static bool pauseTextShown() { return shownWhole(txtPauseSurf, PAUSE_TEXT_Y); }
 };
 
 TEST_F(Game, StartUpOpensTheWindowReadsTheBestScoreAndPlaysUntilEscape)
@@ -90,7 +91,8 @@ TEST_F(Game, StartUpOpensTheWindowReadsTheBestScoreAndPlaysUntilEscape)
     std::ofstream("highscore.txt") << " 42\n";
     std::string seen;
     seams.nextDraw = [&] {
-        char *title = nullptr, *icon = nullptr;
+        char* title = nullptr;
+        char* icon = nullptr;
         SDL_WM_GetCaption(&title, &icon);
         if (seen.empty()) {
             redraw();
@@ -169,10 +171,15 @@ TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwentyAndBusyAircraftStayPut)
 
 TEST_F(Game, AnAircraftEntersAtABorderPointUnlessAnotherHasACornerInTheSquareThere)
 {
-    const int k = HELICOPTER, blocker = MAX_SPRITES - 1;  // the last of the roster counts too
-    const int sw = sprites[k]->getWidth(), sh = sprites[k]->getHeight();
-    const int bw = sprites[blocker]->getWidth(), bh = sprites[blocker]->getHeight();
-    const int half = SPAWN_CLEARANCE / 2, bottom = SCREEN_HEIGHT - sh, right = SCREEN_WIDTH - sw;
+    const int k = HELICOPTER;
+    const int blocker = MAX_SPRITES - 1;  // the last of the roster counts too
+    const int sw = sprites[k]->getWidth();
+    const int sh = sprites[k]->getHeight();
+    const int bw = sprites[blocker]->getWidth();
+    const int bh = sprites[blocker]->getHeight();
+    const int half = SPAWN_CLEARANCE / 2;
+    const int bottom = SCREEN_HEIGHT - sh;
+    const int right = SCREEN_WIDTH - sw;
     struct Case {
         int p;       // the point on the border
         int x, y;    // where the aircraft enters
@@ -235,7 +242,8 @@ TEST_F(Game, ATickMovesAndLandsAircraftAndALandedOneIsGoneBeforeTheCollisionSear
 
 TEST_F(Game, TheFirstCollidingPairCrashesShownWithThePressKeyTextThenTheFieldIsCleared)
 {
-    const int w = sprites[8]->getWidth(), h = sprites[8]->getHeight();
+    const int w = sprites[8]->getWidth();
+    const int h = sprites[8]->getHeight();
     seams.onPresent = [&] {
         for (int i : {8, 9, 10}) {
             SDL_Surface* look = i < 10 ? aircraft(i)->crashedSurf : aircraft(i)->normalSurf;
@@ -310,7 +318,12 @@ TEST_F(Game, TheFrameShowsFieldCountersRoutesUnderAircraftTheMarkerOnTopAndThePa
     redraw();
     EXPECT_EQ(counterAt(SCORE_X) + counterAt(HIGHSCORE_X), "00421234");
     EXPECT_EQ(wrongPixels(aircraft(13)->normalSurf, 250, 100, bgSurf), 0);
-    Uint8 r, g, b, underR, underG, underB;  // the route: green, blended over the field
+    Uint8 r;
+    Uint8 g;
+    Uint8 b;
+    Uint8 underR;
+    Uint8 underG;
+    Uint8 underB;  // the route: green, blended over the field
     SDL_GetRGB(screenAt(80, routeY), screen->format, &r, &g, &b);
     SDL_GetRGB(pixelAt(bgSurf, 80, routeY), screen->format, &underR, &underG, &underB);
     EXPECT_TRUE(g > underG && r <= underR && b <= underB);
@@ -394,10 +407,11 @@ TEST_F(Game, ACrashOrALandingEndsTheDragAndAQuitReadMeanwhileIsPutBack)
         EXPECT_EQ(stateOf(*sprites[12]) + " " + std::to_string(score),
                   crash ? "0,0 0,0 0 0 hidden 0" : "0,0 0,0 0 0 hidden 1");
         std::string queued;  // what was still queued, then the quit put back
-        while (SDL_PollEvent(&e))
+        while (SDL_PollEvent(&e)) {
             queued += e.type == SDL_QUIT                ? "quit "
                       : e.key.keysym.sym == SDLK_ESCAPE ? "escape "
                                                         : "? ";
+        }
         EXPECT_EQ(queued, "quit escape ");
         resetSituation();
     }

@@ -47,12 +47,15 @@ bool showsFieldWithBest(SDL_Surface* shot, SDL_Surface* background, SDL_Surface*
     for (int y = 0; y < SCREEN_HEIGHT; ++y)
         for (int x = 0; x < SCREEN_WIDTH; ++x)
             same += rgb565At(shot, x, y) == rgb565At(background, x, y);
-    for (int cell = 3; cell >= 0; --cell, best /= 10)
-        for (int dy = 0; dy < DIGIT_HEIGHT; ++dy)
-            for (int dx = 0; dx < DIGIT_WIDTH; ++dx)
+    for (int cell = 3; cell >= 0; --cell, best /= 10) {
+        for (int dy = 0; dy < DIGIT_HEIGHT; ++dy) {
+            for (int dx = 0; dx < DIGIT_WIDTH; ++dx) {
                 if (rgb565At(shot, HIGHSCORE_X + cell * DIGIT_WIDTH + dx, COUNTER_Y + dy) !=
                     rgb565At(digits, int(best % 10) * DIGIT_WIDTH + dx, dy))
                     return false;
+            }
+        }
+    }
     return same >= FIELD_SHARE * SCREEN_WIDTH * SCREEN_HEIGHT;
 }
 
@@ -154,11 +157,11 @@ TEST_F(InstalledGame, HelpVersionAndUnknownArgumentsAnswerWithoutAWindow)
         SCOPED_TRACE(c.args.back());
         WorkFolder dir;
         // sh sends standard error to err.txt; the child's output file takes the rest.
-        std::vector<std::string> argv = {"sh", "-c", "exec \"$0\" \"$@\" 2>err.txt",
+        std::vector<std::string> argv = {"sh", "-c", R"(exec "$0" "$@" 2>err.txt)",
                                          trees[1].game()};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         std::vector<std::string> env = playerEnv("x11", dir);
-        env.push_back("DISPLAY");
+        env.emplace_back("DISPLAY");
         ChildProcess run(argv, env, dir.path, dir.file("out.txt"));
         EXPECT_EQ(run.waitForExit(EXIT_TIMEOUT_MS), c.status);
         std::string shown = readFile(dir.file("out.txt"));

@@ -82,7 +82,7 @@ protected:
         game.emplace(std::vector<std::string>{CORVANE_BINARY}, env, dir.path,
                      dir.file("stderr.txt"));
         const std::string window =
-            x.waitForWindow("^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$", 20000);
+            x.waitForWindow(R"(^Corvane \(Ver\. 1\.01\) - http://corvane\.example/$)", 20000);
         ASSERT_NE(window, "");
         // The icon title is the game's name; SDL2 keeps none, so under
         // sdl12-compat the window has no icon title at all.
@@ -116,7 +116,8 @@ protected:
     static bool shows(const Picture& shot, const Bitmap& b, int x, int y,
                       int share = MATCHING_SHARE)
     {
-        int visible = 0, matching = 0;
+        int visible = 0;
+        int matching = 0;
         for (int i = 0; i < b.w * b.h; ++i) {
             const Uint32 p = b.pixels[i];
             visible += p != 0;
@@ -169,7 +170,7 @@ protected:
         const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
         while (Clock::now() < end && game->running()) {
             Picture shot = look();
-            if (shot.size() == SCREEN_WIDTH * SCREEN_HEIGHT && wanted(shot))
+            if (shot.size() == static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT && wanted(shot))
                 return shot;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
@@ -213,7 +214,8 @@ TEST_F(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
             if (over(s))
                 return true;
             const std::vector<Seen> seen = findAircraft(s);
-            size_t chaser = 0, chased = 0;  // the closest pair
+            size_t chaser = 0;
+            size_t chased = 0;  // the closest pair
             int closest = 0x7FFFFFFF;
             for (size_t i = 0; i < seen.size(); ++i) {
                 for (size_t j = 0; j < seen.size(); ++j) {

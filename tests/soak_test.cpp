@@ -15,13 +15,14 @@ const Uint32 CLOCK_START = 0xFFFFFFFFu - 60000u;  // every run goes through the 
 long long fromEnvironment(const char* name, long long fallback)
 {
     const char* value = getenv(name);
-    return value ? atoll(value) : fallback;
+    return value ? strtoll(value, nullptr, 10) : fallback;
 }
 
 }  // namespace
 
 using Soak = GameTest;
 
+// NOLINTNEXTLINE(readability-function-cognitive-complexity): one loop of random moves and its rules
 TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
 {
     const long long ticks = fromEnvironment("CORVANE_SOAK_TICKS", 30000);
@@ -30,8 +31,11 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
     seams.nextDraw = [&] { return static_cast<int>(rng() % (RAND_MAX + 1u)); };
     seams.now = CLOCK_START;
 
-    long long played = 0, landings = 0, crashFrames = 0;
-    unsigned int lastScore = 0, lastBest = highscore;
+    long long played = 0;
+    long long landings = 0;
+    long long crashFrames = 0;
+    unsigned int lastScore = 0;
+    unsigned int lastBest = highscore;
     // The rules, at every frame shown and at every wait of a tick.
     auto checkField = [&] {
         if (HasFatalFailure())

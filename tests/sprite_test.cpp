@@ -108,7 +108,8 @@ TEST_F(Sprites, OnlyVisibleSpritesAreHitAndMeetOthersAndOnlyByTheirOwnCorners)
 {
     PathSprite s = flying(100, 100);  // centre (105, 104)
     PathSprite other = flying(100 + W, 100);
-    SDL_Rect centre = rectOf(105, 104, 1, 1), beside = rectOf(106, 104, 1, 1);
+    SDL_Rect centre = rectOf(105, 104, 1, 1);
+    SDL_Rect beside = rectOf(106, 104, 1, 1);
     SDL_Rect farCorner = rectOf(110, 108, 1, 1);
     for (bool visible : {true, false}) {
         s.visible = visible;
@@ -147,7 +148,8 @@ TEST_F(Sprites, ASpriteHeadsStraightWhenOneDistanceIsThreeTimesTheOtherElseDiago
     // Beside the centre of a sprite two pixels wide lies outside it; on the
     // centre of a sprite without a bitmap nothing changes.
     SurfacePtr tiny = makeBitmap(2, 2);
-    PathSprite small(tiny.get(), 100, 100, 0, 0, 1.0f, 1), bare(nullptr, 50, 60, 0, 0, 1.0f, 1);
+    PathSprite small(tiny.get(), 100, 100, 0, 0, 1.0f, 1);
+    PathSprite bare(nullptr, 50, 60, 0, 0, 1.0f, 1);
     small.setVelocity(0, 1);
     bare.setVelocity(0, -1);
     small.addToPath(102, 101);
@@ -183,7 +185,8 @@ TEST_F(Sprites, WaypointsInsideTheSpriteArePassedAndAnEndedOrFullRouteStops)
 
 TEST_F(Sprites, AnEdgeReversesTheStepSkipsItAndDropsTheRoute)
 {
-    const int lastX = 640 - W - 1, lastY = 480 - H - 1;
+    const int lastX = 640 - W - 1;
+    const int lastY = 480 - H - 1;
     for (const auto& [x, y, vx, vy, after] :
          std::vector<std::tuple<int, int, int, int, std::string>>{
              {0, 50, -1, 0, "0,50 1,0"},

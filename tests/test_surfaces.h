@@ -27,7 +27,9 @@ inline SurfacePtr makeBitmap(int w, int h, Uint8 r = 0, Uint8 g = 0, Uint8 b = 0
 inline Uint32 pixelAt(SDL_Surface* s, int x, int y)
 {
     Uint32 v = 0;  // little-endian hosts
-    std::memcpy(&v, static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel,
+    std::memcpy(&v,
+                static_cast<Uint8*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch +
+                    static_cast<ptrdiff_t>(x) * s->format->BytesPerPixel,
                 s->format->BytesPerPixel);
     return v;
 }

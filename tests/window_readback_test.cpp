@@ -90,7 +90,7 @@ void fly(int index, int x, int y, int vx, int vy)
 // Xlib and D-Bus (under sdl12-compat) keep a few allocations for the life of
 // the process (LeakSanitizer). SDL is not shut down at the end, so that
 // what its libraries keep is still known by its library's name.
-extern "C" const char* __lsan_default_suppressions()
+extern "C" const char* __lsan_default_suppressions()  // NOLINT(bugprone-reserved-identifier)
 {
     return "leak:libX11.so\nleak:libxcb.so\nleak:libdbus-1.so\n";
 }

@@ -39,7 +39,7 @@ TEST(GameProcess, WithNoDisplayTheX11DriverFailsWithStatusOne)
     WorkFolder dir;
     dir.linkBitmaps();
     std::vector<std::string> env = gameEnv("x11");
-    env.push_back("DISPLAY");  // unset
+    env.emplace_back("DISPLAY");  // unset
     ChildProcess game({CORVANE_BINARY}, env, dir.path, dir.file("stderr.txt"));
     EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_SDL);
     const std::string message = readFile(dir.file("stderr.txt"));

@@ -1,8 +1,8 @@
 #include "x_session.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +39,7 @@ const int POLL_INTERVAL_MS = 20;
         dup2(out, STDOUT_FILENO);
     }
     std::vector<char*> args;
+    args.reserve(argv.size());
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -186,7 +187,9 @@ SurfacePtr XServer::screenshot(const std::string& file) const
 
 Uint32 rgb565At(SDL_Surface* s, int x, int y)
 {
-    Uint8 r, g, b;
+    Uint8 r;
+    Uint8 g;
+    Uint8 b;
     SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
     return (static_cast<Uint32>(r >> 3) << 11) | (static_cast<Uint32>(g >> 2) << 5) | (b >> 3);
 }
