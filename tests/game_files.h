@@ -2,6 +2,7 @@
 #ifndef CORVANE_GAME_FILES_H
 #define CORVANE_GAME_FILES_H
 
+#include <string>
 #include <vector>
 
 #include "skyrel_main.h"
@@ -13,6 +14,19 @@ inline std::vector<const char*> allBitmapFiles()
                                       PRESSKEY_TEXT_FILE};
     for (const AircraftClass& c : FLEET)
         files.insert(files.end(), {c.normalFile, c.approachFile, c.crashedFile});
+    return files;
+}
+
+// The normal and approach looks in the seven headings besides north.
+inline std::vector<std::string> headingBitmapFiles()
+{
+    std::vector<std::string> files;
+    for (const AircraftClass& c : FLEET) {
+        for (const char* look : {c.normalFile, c.approachFile}) {
+            for (int h = HeadingNE; h < NUM_HEADINGS; ++h)
+                files.push_back(headingFile(look, static_cast<Compass>(h)));
+        }
+    }
     return files;
 }
 

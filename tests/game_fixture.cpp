@@ -14,6 +14,10 @@ void freeField()
         SDL_FreeSurface(a->normalSurf);
         SDL_FreeSurface(a->approachSurf);
         SDL_FreeSurface(a->crashedSurf);
+        for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
+            SDL_FreeSurface(a->normalHeadings[h]);
+            SDL_FreeSurface(a->approachHeadings[h]);
+        }
         delete a;
         sprites[i] = nullptr;
     }

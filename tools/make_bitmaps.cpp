@@ -1,6 +1,6 @@
 // make_bitmaps: draws every bitmap the game loads.
 //
-//   make_bitmaps OUTDIR                      writes the sixteen bitmaps
+//   make_bitmaps OUTDIR                      writes the game's 72 bitmaps
 //   make_bitmaps --preview SHEET BITMAPSDIR  composes a preview sheet
 //
 // The output depends on nothing but this code: the same bytes on every run.
@@ -50,8 +50,14 @@ bool writeAllBitmaps(const std::string& dir)
     ok = saveBitmap(drawPresskeyText(), dir, PRESSKEY_TEXT_FILE) && ok;
     for (const AircraftClass& fleetClass : FLEET) {
         for (AircraftLook look : AIRCRAFT_LOOKS) {
-            ok =
-                saveBitmap(drawAircraft(fleetClass, look), dir, fileOfLook(fleetClass, look)) && ok;
+            const char* file = fileOfLook(fleetClass, look);
+            ok = saveBitmap(drawAircraft(fleetClass, look), dir, file) && ok;
+            for (int h = HeadingNE; turnsWithHeading(look) && h < NUM_HEADINGS; ++h) {
+                const Compass heading = static_cast<Compass>(h);
+                ok = saveBitmap(drawAircraft(fleetClass, look, heading), dir,
+                                headingFile(file, heading).c_str()) &&
+                     ok;
+            }
         }
     }
     return ok;
