@@ -101,14 +101,20 @@ struct TurningAircraft {
     }
     ~TurningAircraft() { delete aircraft; }
 
-    // Which heading of the look a fresh frame shows; -1 for none.
-    int drawnHeading(int look)
+    // The colour a fresh frame shows the aircraft in.
+    Uint32 drawnPixel()
     {
         SurfacePtr frame = makeCanvas();
         aircraft->draw(frame.get());
+        return pixelAt(frame.get(), aircraft->pos.x, aircraft->pos.y);
+    }
+
+    // Which heading of the look a fresh frame shows; -1 for none.
+    int drawnHeading(int look)
+    {
+        const Uint32 drawn = drawnPixel();
         for (int h = 0; h < NUM_HEADINGS; ++h) {
-            if (pixelAt(frame.get(), aircraft->pos.x, aircraft->pos.y) ==
-                pixelAt(looks[look][h], 0, 0))
+            if (drawn == pixelAt(looks[look][h], 0, 0))
                 return h;
         }
         return -1;
@@ -159,12 +165,16 @@ TEST(AircraftHeading, EachLookFacesTheStepAStopKeepsTheLastHeadingAndACrashIsOne
     EXPECT_EQ(t.drawnHeading(1), HeadingNW);
     EXPECT_EQ(t.aircraft->surface, t.looks[1][HeadingN]);  // the look itself
     t.aircraft->setCrashed();
-    EXPECT_EQ(t.drawnHeading(0), -1);
+    EXPECT_EQ(t.drawnPixel(), pixelAt(t.crashed.get(), 0, 0));
     t.aircraft->setNormal();
     EXPECT_EQ(t.drawnHeading(0), HeadingNW);
 
     TurningAircraft plain(false);  // without heading looks
     plain.aircraft->setVelocity(-1, 1);
+    EXPECT_EQ(plain.drawnHeading(0), HeadingN);
+    plain.aircraft->setOnApproach();
+    EXPECT_EQ(plain.drawnHeading(1), HeadingN);
+    plain.aircraft->setNormal();
     EXPECT_EQ(plain.drawnHeading(0), HeadingN);
 }
 
