@@ -43,8 +43,8 @@ Compass headingOf(int vx, int vy, Compass previous)
     };
     if (vx == 0 && vy == 0)
         return previous;
-    const int column = (vx > 0) - (vx < 0) + 1;
-    const int row = (vy > 0) - (vy < 0) + 1;
+    const int column = vx < 0 ? 0 : (vx == 0 ? 1 : 2);
+    const int row = vy < 0 ? 0 : (vy == 0 ? 1 : 2);
     return BY_STEP[row][column];
 }
 

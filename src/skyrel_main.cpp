@@ -399,7 +399,7 @@ bool buildFleet()
             SDL_Surface* crashed = approach ? loadBitmap(c.crashedFile, true) : nullptr;
             SDL_Surface* normalHeadings[NUM_HEADINGS] = {};
             SDL_Surface* approachHeadings[NUM_HEADINGS] = {};
-            bool loaded = crashed && loadHeadings(c.normalFile, normal, normalHeadings);
+            bool loaded = crashed != nullptr && loadHeadings(c.normalFile, normal, normalHeadings);
             if (loaded && !loadHeadings(c.approachFile, approach, approachHeadings)) {
                 freeHeadings(normalHeadings);
                 loaded = false;

@@ -53,7 +53,7 @@ bool writeAllBitmaps(const std::string& dir)
             const char* file = fileOfLook(fleetClass, look);
             ok = saveBitmap(drawAircraft(fleetClass, look), dir, file) && ok;
             for (int h = HeadingNE; turnsWithHeading(look) && h < NUM_HEADINGS; ++h) {
-                const Compass heading = static_cast<Compass>(h);
+                const auto heading = static_cast<Compass>(h);
                 ok = saveBitmap(drawAircraft(fleetClass, look, heading), dir,
                                 headingFile(file, heading).c_str()) &&
                      ok;
