@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer,
+# Installs what is missing, checks formatting and runs the static analysers
+# (tools/lint.sh), builds everything with AddressSanitizer,
 # UndefinedBehaviorSanitizer and -Werror, and runs every test: the tests that
 # run the real binary run twice, on the classic SDL 1.2 and on sdl12-compat.
+# Then builds the Debian package as a release and checks it with lintian,
+# desktop-file-validate and appstreamcli (tools/check_package.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev \
-    libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick \
-    clang libclang-rt-14-dev time
+    libpng-dev libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool x11-utils \
+    imagemagick clang libclang-rt-14-dev time clang-format clang-tidy cppcheck dpkg-dev lintian \
+    desktop-file-utils appstream
 
 cmake -S . -B build/check -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON -DCORVANE_SDL12_COMPAT_LEG=ON
+# The analysers read the compile commands of every program, the benchmarks'
+# included; build/lint is only configured, never built.
+cmake -S . -B build/lint -DCORVANE_BENCH=ON >/dev/null
+tools/lint.sh build/lint
 cmake --build build/check -j2
 cd build/check
 
@@ -25,4 +33,7 @@ status=0
 
 # Which SDL each leg ran against, as the tests saw it.
 grep -h " leg: " Testing/Temporary/LastTest.log || true
+
+cd ../..
+tools/check_package.sh build/package || status=$?
 exit "$status"

@@ -4,10 +4,12 @@
 // launch time is CORVANE_LAUNCH_NS, the launcher's CLOCK_MONOTONIC reading
 // taken before it started the process.
 #include <dlfcn.h>
-#include <time.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+
+#include "bench_args.h"
 
 struct SDL_Surface;
 
@@ -31,7 +33,7 @@ void reportFirstFrame(long long shownNs)
     FILE* out = fopen(file, "w");
     if (!out)
         return;
-    fprintf(out, "%lld\n", shownNs - atoll(launch));
+    fprintf(out, "%lld\n", shownNs - leadingNumberOr(launch, 0));
     fclose(out);
 }
 
@@ -39,8 +41,7 @@ void reportFirstFrame(long long shownNs)
 
 extern "C" int SDL_Flip(SDL_Surface* surface)
 {
-    static const FlipFunction realFlip =
-        reinterpret_cast<FlipFunction>(dlsym(RTLD_NEXT, "SDL_Flip"));
+    static const auto realFlip = reinterpret_cast<FlipFunction>(dlsym(RTLD_NEXT, "SDL_Flip"));
     static bool reported = false;
     const int result = realFlip(surface);
     if (!reported) {

@@ -178,8 +178,9 @@ std::string findAircraftOutOfFlight()
         const PathSprite* a = sprites[i];
         if (!a->visible || a->state != Routed || a->pathLen == 0) {
             return "aircraft " + std::to_string(i) + " left flight: state " +
-                   std::to_string(a->state) + ", visible " + std::to_string(a->visible) +
-                   ", route " + std::to_string(a->pathLen);
+                   std::to_string(a->state) + ", visible " +
+                   std::to_string(static_cast<int>(a->visible)) + ", route " +
+                   std::to_string(a->pathLen);
         }
     }
     return "";

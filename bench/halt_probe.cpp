@@ -1,13 +1,15 @@
 // The processor time of a halted game: the real corvane in a window of an
 // Xvfb server of its own, running, paused with a key, and after a game over.
 //
-//   halt_probe [--seconds N] [--crash-timeout-s N] [--shots DIR]
+//   halt_probe [--seconds N] [--crash-timeout-s N] [--shots DIR] [--binary PATH]
 //
 // Each state is measured over N seconds (10 by default) from the user and
 // system time of the process in /proc/<pid>/stat, and so is the X server's.
 // The pause and the game over are recognised on screenshots: the pause text
 // and the press-key text at their places. Nobody steers the aircraft, so
 // the game over is the first crash of aircraft flying on their own.
+// --binary measures another build of the game (an older one, say); the SDL
+// library that the game loaded is printed from its memory map.
 #include <unistd.h>
 
 #include <chrono>
@@ -18,7 +20,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "bench_args.h"
 #include "game_process.h"
 #include "screen_reader.h"
 #include "skyrel_main.h"
@@ -41,6 +45,7 @@ struct Options {
     int seconds = DEFAULT_SECONDS;
     int crashTimeoutS = DEFAULT_CRASH_TIMEOUT_S;
     std::string shotsDir;
+    std::string binary = CORVANE_BINARY;
 };
 
 // What the screen shows, as told by the two texts.
@@ -50,13 +55,16 @@ bool parseOptions(int argc, char** argv, Options* options)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-            options->seconds = std::atoi(argv[++i]);
+            options->seconds = countOr(argv[++i], 0);
         } else if (std::strcmp(argv[i], "--crash-timeout-s") == 0 && i + 1 < argc) {
-            options->crashTimeoutS = std::atoi(argv[++i]);
+            options->crashTimeoutS = countOr(argv[++i], 0);
         } else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
             options->shotsDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--binary") == 0 && i + 1 < argc) {
+            options->binary = argv[++i];
         } else {
-            fprintf(stderr, "usage: %s [--seconds N] [--crash-timeout-s N] [--shots DIR]\n",
+            fprintf(stderr,
+                    "usage: %s [--seconds N] [--crash-timeout-s N] [--shots DIR] [--binary PATH]\n",
                     argv[0]);
             return false;
         }
@@ -80,6 +88,7 @@ long long cpuTicksOf(const std::string& statFile)
     const char* p = stat.c_str() + end + 2;
     long long fields[13] = {};
     char state = 0;
+    // NOLINTNEXTLINE(cert-err34-c): the kernel writes these numbers; they fit
     if (sscanf(p, "%c %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld", &state,
                &fields[0], &fields[1], &fields[2], &fields[3], &fields[4], &fields[5], &fields[6],
                &fields[7], &fields[8], &fields[9], &fields[10], &fields[11]) != 13)
@@ -102,10 +111,22 @@ pid_t findChildNamed(const std::string& name)
         char state = 0;
         int parent = 0;
         if (stat.substr(open + 1, close - open - 1) == name &&
+            // NOLINTNEXTLINE(cert-err34-c): the kernel writes the parent's id; it fits
             sscanf(stat.c_str() + close + 2, "%c %d", &state, &parent) == 2 && parent == getpid())
-            return static_cast<pid_t>(std::atoi(pidText.c_str()));
+            return static_cast<pid_t>(countOr(pidText.c_str(), -1));
     }
     return -1;
+}
+
+// The path of the SDL 1.2 library named in a process's maps file, or "".
+std::string sdlLibraryOf(const std::string& mapsFile)
+{
+    const std::string maps = readFile(mapsFile);
+    const size_t name = maps.find("libSDL-1.2");
+    if (name == std::string::npos)
+        return "";
+    const size_t start = maps.rfind(' ', name) + 1;
+    return maps.substr(start, maps.find('\n', name) - start);
 }
 
 // Percent of one core that each process used over the given time.
@@ -119,7 +140,7 @@ void reportCpu(const char* what, const std::string& gameStat, const std::string&
     const long long gameAfter = cpuTicksOf(gameStat);
     const long long serverAfter = cpuTicksOf(serverStat);
     const double wallS = std::chrono::duration<double>(Clock::now() - start).count();
-    const double ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
+    const auto ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
     printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%\n",
            what, wallS, 100.0 * static_cast<double>(gameAfter - gameBefore) / ticksPerS / wallS,
            gameAfter - gameBefore, ticksPerS,
@@ -130,10 +151,10 @@ void reportCpu(const char* what, const std::string& gameStat, const std::string&
 // Tells the three screens apart by their texts, on screenshots.
 class ScreenWatch {
 public:
-    ScreenWatch(const XServer& x, const std::string& folder, const std::string& shotsDir)
+    ScreenWatch(const XServer& x, const std::string& folder, std::string shotsDir)
         : x(x),
           shotFile(folder + "/shot.bmp"),
-          shotsDir(shotsDir),
+          shotsDir(std::move(shotsDir)),
           reader(folder)
     {
     }
@@ -238,12 +259,13 @@ int main(int argc, char** argv)
             fprintf(stderr, "Couldn't start Xvfb or load the texts\n");
             return 1;
         }
-        ChildProcess game({CORVANE_BINARY}, {"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name()}, folder,
+        ChildProcess game({options.binary}, {"SDL_VIDEODRIVER=x11", "DISPLAY=" + x.name()}, folder,
                           folder + "/stderr.txt");
         if (x.waitForWindow("^Corvane", WINDOW_TIMEOUT_MS).empty()) {
             fprintf(stderr, "no game window\n");
             return 1;
         }
+        printf("%s with %s\n", options.binary.c_str(), sdlLibraryOf(game.procFile("maps")).c_str());
         measured = measureHaltedGame(x, reader, &game, "/proc/" + std::to_string(server) + "/stat",
                                      options);
         x.xdotool({"key", "Escape"});

@@ -19,11 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_args.h"
 #include "bench_stats.h"
 #include "flight_field.h"
 #include "x_session.h"
 
-extern "C" void __real_SDL_Delay(Uint32 ms);
+// The names the linker gives the real and the wrapped SDL_Delay (--wrap).
+extern "C" void __real_SDL_Delay(Uint32 ms);  // NOLINT(bugprone-reserved-identifier)
 
 namespace {
 
@@ -50,7 +52,7 @@ bool parseOptions(int argc, char** argv, Options* options)
         if (std::strcmp(argv[i], "--x11") == 0) {
             options->x11 = true;
         } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-            options->seconds = std::atoi(argv[++i]);
+            options->seconds = countOr(argv[++i], 0);
         } else {
             fprintf(stderr, "usage: %s [--seconds N] [--x11]\n", argv[0]);
             return false;
@@ -125,7 +127,8 @@ void reportIntervals(const std::vector<Clock::time_point>& tickEnds)
     for (size_t i = 1; i < tickEnds.size(); ++i) {
         const double us = microsecondsBetween(tickEnds[i - 1], tickEnds[i]);
         intervalsUs.push_back(us);
-        late += us > TICK_PERIOD_US + LATE_MARGIN_US;
+        if (us > TICK_PERIOD_US + LATE_MARGIN_US)
+            ++late;
     }
     const double spanS = microsecondsBetween(tickEnds.front(), tickEnds.back()) / 1e6;
     const double rate = static_cast<double>(intervalsUs.size()) / spanS;
@@ -155,7 +158,7 @@ void reportDelays()
 
 extern "C" {
 
-void __wrap_SDL_Delay(Uint32 ms)
+void __wrap_SDL_Delay(Uint32 ms)  // NOLINT(bugprone-reserved-identifier): as above
 {
     const Clock::time_point start = Clock::now();
     __real_SDL_Delay(ms);

@@ -2,7 +2,9 @@
 # Builds the benchmarks and measurement programs in build/bench (Release, no
 # tests) and runs every measurement in turn, each headed by the machine's
 # load average. Takes about ten minutes; the game-over measurement waits for
-# aircraft to crash on their own.
+# aircraft to crash on their own. Where sdl12-compat is installed beside the
+# classic SDL 1.2 (Debian's libsdl1.2-compat), the window measurements run
+# once more on it, a few minutes more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +26,9 @@ measure "$bin/pacing_probe" --seconds 60
 measure "$bin/pacing_probe" --seconds 60 --x11
 measure "$bin/halt_probe" --seconds 10
 measure "$bin/startup_probe" --runs 10
+
+compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
+if [ -e "$compat/libSDL-1.2.so.0" ]; then
+    measure env LD_LIBRARY_PATH="$compat" "$bin/tick_bench" --x11 "${repeat[@]}"
+    measure env LD_LIBRARY_PATH="$compat" "$bin/halt_probe" --seconds 10
+fi

@@ -10,7 +10,6 @@
 // must give status 0. A last run under GNU time reports its maximum
 // resident set size as a second opinion. With --dummy the game runs on the
 // dummy video driver instead and is killed after its first frame.
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_args.h"
 #include "bench_stats.h"
 #include "game_process.h"
 #include "x_session.h"
@@ -54,7 +54,7 @@ bool parseOptions(int argc, char** argv, Options* options)
         if (std::strcmp(argv[i], "--dummy") == 0) {
             options->dummy = true;
         } else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
-            options->runs = std::atoi(argv[++i]);
+            options->runs = countOr(argv[++i], 0);
         } else {
             fprintf(stderr, "usage: %s [--runs N] [--dummy]\n", argv[0]);
             return false;
@@ -79,7 +79,7 @@ void sleepMs(int ms)
 std::string waitForFile(const std::string& path, int timeoutMs)
 {
     for (int waited = 0; waited < timeoutMs; waited += POLL_MS) {
-        const std::string text = readFile(path);
+        std::string text = readFile(path);
         if (!text.empty() && text.back() == '\n')
             return text;
         sleepMs(POLL_MS);
@@ -94,7 +94,7 @@ long readStatusKb(const std::string& statusFile, const std::string& field)
     const size_t at = status.find(field + ":");
     if (at == std::string::npos)
         return -1;
-    return std::atol(status.c_str() + at + field.size() + 1);
+    return static_cast<long>(leadingNumberOr(status.c_str() + at + field.size() + 1, -1));
 }
 
 // Ends the game as a player would: Escape in its window.
@@ -112,10 +112,10 @@ RunResult runOnce(const XServer* x, const std::string& folder)
     std::vector<std::string> env = {"LD_PRELOAD=" CORVANE_FIRST_FRAME_PROBE,
                                     "CORVANE_FIRST_FRAME_FILE=" + frameFile};
     if (x) {
-        env.push_back("SDL_VIDEODRIVER=x11");
+        env.emplace_back("SDL_VIDEODRIVER=x11");
         env.push_back("DISPLAY=" + x->name());
     } else {
-        env.push_back("SDL_VIDEODRIVER=dummy");
+        env.emplace_back("SDL_VIDEODRIVER=dummy");
     }
     env.push_back("CORVANE_LAUNCH_NS=" + std::to_string(monotonicNanoseconds()));
     ChildProcess game({CORVANE_BINARY}, env, folder, folder + "/stderr.txt");
@@ -124,7 +124,7 @@ RunResult runOnce(const XServer* x, const std::string& folder)
     const std::string shown = waitForFile(frameFile, FIRST_FRAME_TIMEOUT_MS);
     if (shown.empty())
         return result;
-    result.firstFrameMs = std::atoll(shown.c_str()) / 1e6;
+    result.firstFrameMs = static_cast<double>(leadingNumberOr(shown.c_str(), 0)) / 1e6;
     if (!x)
         return result;
     sleepMs(PLAY_MS);
@@ -145,7 +145,7 @@ long measurePeakWithTime(const XServer& x, const std::string& folder)
     sleepMs(PLAY_MS);
     if (quitGame(x, &game) != 0)
         return -1;
-    return std::atol(readFile(report).c_str());
+    return static_cast<long>(leadingNumberOr(readFile(report).c_str(), -1));
 }
 
 }  // namespace

@@ -15,11 +15,18 @@
 // use up a few waypoints before the fleet is put back, and "segments_min" is
 // the fewest segments seen at those moments.
 //
-// The linker sends the game's blits, flips and delays through the wrappers
-// below (--wrap), which take the time at the start of the frame (the blit of
-// the background) and at the start and end of the flip: "frame_us" is the
-// compose and flip part of a tick, "flip_us" the flip within it, "rest_us"
-// the rest (move, land, collide, marker, pacing check and stamp).
+// The linker sends the game's blits, updates of the window and delays
+// through the wrappers below (--wrap), which take the time at the start of
+// the frame (the blit of the background) and around each SDL_Flip and
+// SDL_UpdateRects: "frame_us" is the compose and show part of a tick (with
+// the pacing check and stamp after it, about a microsecond), "send_us" the
+// time in those two calls within it, "rest_us" the rest (move, land,
+// collide, marker). "whole" is the share of frames sent whole, "rects" the
+// rectangles sent per frame.
+//
+// FrameEveryTileChanges is the worst case of showing only what changed:
+// the background alternates with its negative, so every tile of every frame
+// differs from the one shown before.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -30,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_args.h"
 #include "bench_stats.h"
 #include "flight_field.h"
 #include "x_session.h"
@@ -43,10 +51,12 @@ const int FRAMES_FOR_MEDIAN = 1000;
 
 struct FrameStamps {
     Clock::time_point frameStart;
-    Clock::time_point flipStart;
-    Clock::time_point flipEnd;
+    double sendUs = 0.0;  // in SDL_Flip and SDL_UpdateRects since frameStart
+    long long wholeSends = 0;
+    long long rectsSent = 0;
     long long waits = 0;
 };
+// NOLINTNEXTLINE(cert-err58-cpp): time_point's constructor cannot throw; it is only not noexcept
 FrameStamps frameStamps;
 
 double microsecondsBetween(Clock::time_point from, Clock::time_point to)
@@ -67,14 +77,14 @@ void runTicks(benchmark::State& state, RouteShape shape)
     launchFleet(shape);
     const FleetSnapshot start = saveFleet();
     reportRoutes(state);
-    frameStamps.waits = 0;
+    frameStamps = FrameStamps();
     double frameUs = 0.0;
-    double flipUs = 0.0;
+    double sendUs = 0.0;
     double restUs = 0.0;
     long long ticks = 0;
     long long fewestSegments = countDrawnSegments();
     int sinceRestore = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         if (sinceRestore == TICKS_BETWEEN_RESTORES) {
             const std::string lost = findAircraftOutOfFlight();
             if (!lost.empty()) {
@@ -94,17 +104,19 @@ void runTicks(benchmark::State& state, RouteShape shape)
             break;
         }
         state.SetIterationTime(std::chrono::duration<double>(tickEnd - tickStart).count());
-        frameUs += microsecondsBetween(frameStamps.frameStart, frameStamps.flipEnd);
-        flipUs += microsecondsBetween(frameStamps.flipStart, frameStamps.flipEnd);
-        restUs += microsecondsBetween(tickStart, frameStamps.frameStart) +
-                  microsecondsBetween(frameStamps.flipEnd, tickEnd);
+        frameUs += microsecondsBetween(frameStamps.frameStart, tickEnd);
+        sendUs += frameStamps.sendUs;
+        restUs += microsecondsBetween(tickStart, frameStamps.frameStart);
         ++ticks;
         ++sinceRestore;
     }
     if (ticks > 0) {
-        state.counters["frame_us"] = frameUs / static_cast<double>(ticks);
-        state.counters["flip_us"] = flipUs / static_cast<double>(ticks);
-        state.counters["rest_us"] = restUs / static_cast<double>(ticks);
+        const auto n = static_cast<double>(ticks);
+        state.counters["frame_us"] = frameUs / n;
+        state.counters["send_us"] = sendUs / n;
+        state.counters["rest_us"] = restUs / n;
+        state.counters["whole"] = static_cast<double>(frameStamps.wholeSends) / n;
+        state.counters["rects"] = static_cast<double>(frameStamps.rectsSent) / n;
     }
     state.counters["segments_min"] = static_cast<double>(fewestSegments);
     state.counters["waits"] = static_cast<double>(frameStamps.waits);
@@ -117,7 +129,7 @@ void runFrames(benchmark::State& state, RouteShape shape)
     reportRoutes(state);
     std::vector<double> frameUs;
     frameUs.reserve(FRAMES_FOR_MEDIAN);
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         const Clock::time_point start = Clock::now();
         redraw();
         const Clock::time_point end = Clock::now();
@@ -126,6 +138,52 @@ void runFrames(benchmark::State& state, RouteShape shape)
     }
     state.counters["median_us"] = medianOf(frameUs);
     state.counters["p99_us"] = percentileOf(frameUs, 99.0);
+}
+
+// A copy of the background with every pixel inverted.
+SDL_Surface* makeNegative(SDL_Surface* background)
+{
+    SDL_Surface* negative = SDL_ConvertSurface(background, background->format, background->flags);
+    if (!negative)
+        return nullptr;
+    auto* row = static_cast<Uint8*>(negative->pixels);
+    for (int y = 0; y < negative->h; ++y, row += negative->pitch) {
+        for (int x = 0; x < negative->pitch; ++x)
+            row[x] = static_cast<Uint8>(~row[x]);
+    }
+    return negative;
+}
+
+// redraw on backgrounds that alternate with their negative: every tile of
+// every frame changes. No routes, so the frame is as cheap to compose as
+// FrameNoRoutes.
+void BM_FrameEveryTileChanges(benchmark::State& state)
+{
+    launchFleet(RouteShape::None);
+    SDL_Surface* background = bgSurf;
+    SDL_Surface* negative = makeNegative(background);
+    if (!negative) {
+        state.SkipWithError("no copy of the background");
+        return;
+    }
+    std::vector<double> frameUs;
+    std::vector<double> sendUs;
+    frameUs.reserve(FRAMES_FOR_MEDIAN);
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
+        bgSurf = bgSurf == background ? negative : background;
+        frameStamps.sendUs = 0.0;
+        const Clock::time_point start = Clock::now();
+        redraw();
+        const Clock::time_point end = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        frameUs.push_back(microsecondsBetween(start, end));
+        sendUs.push_back(frameStamps.sendUs);
+    }
+    bgSurf = background;
+    SDL_FreeSurface(negative);
+    state.counters["median_us"] = medianOf(frameUs);
+    state.counters["p99_us"] = percentileOf(frameUs, 99.0);
+    state.counters["send_median_us"] = medianOf(sendUs);
 }
 
 void BM_TickShortRoutes(benchmark::State& state)
@@ -159,6 +217,10 @@ BENCHMARK(BM_FrameNoRoutes)
     ->UseManualTime()
     ->Iterations(FRAMES_FOR_MEDIAN)
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameEveryTileChanges)
+    ->UseManualTime()
+    ->Iterations(FRAMES_FOR_MEDIAN)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameShortRoutes)
     ->UseManualTime()
     ->Iterations(FRAMES_FOR_MEDIAN)
@@ -186,7 +248,7 @@ DisplayChoice takeDisplayChoice(int* argc, char** argv)
         else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < *argc)
             choice.display = argv[++i];
         else if (std::strcmp(argv[i], "--screen-bpp") == 0 && i + 1 < *argc)
-            choice.screenBpp = std::atoi(argv[++i]);
+            choice.screenBpp = countOr(argv[++i], 0);
         else
             argv[kept++] = argv[i];
     }
@@ -205,26 +267,40 @@ std::string describeDisplay(const DisplayChoice& choice)
 
 }  // namespace
 
+// The names the linker gives the real and the wrapped functions (--wrap).
+// NOLINTBEGIN(bugprone-reserved-identifier)
 extern "C" {
 
 int __real_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect);
 int __real_SDL_Flip(SDL_Surface* surface);
+void __real_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects);
 void __real_SDL_Delay(Uint32 ms);
 
 // Every frame begins with the background.
 int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect)
 {
-    if (src == bgSurf)
+    if (src == bgSurf) {
         frameStamps.frameStart = Clock::now();
+        frameStamps.sendUs = 0.0;
+    }
     return __real_SDL_UpperBlit(src, srcRect, dst, dstRect);
 }
 
 int __wrap_SDL_Flip(SDL_Surface* surface)
 {
-    frameStamps.flipStart = Clock::now();
+    const Clock::time_point start = Clock::now();
     const int result = __real_SDL_Flip(surface);
-    frameStamps.flipEnd = Clock::now();
+    frameStamps.sendUs += microsecondsBetween(start, Clock::now());
+    ++frameStamps.wholeSends;
     return result;
+}
+
+void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
+{
+    const Clock::time_point start = Clock::now();
+    __real_SDL_UpdateRects(screen, numrects, rects);
+    frameStamps.sendUs += microsecondsBetween(start, Clock::now());
+    frameStamps.rectsSent += numrects;
 }
 
 void __wrap_SDL_Delay(Uint32 ms)
@@ -233,6 +309,7 @@ void __wrap_SDL_Delay(Uint32 ms)
     __real_SDL_Delay(ms);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 int main(int argc, char** argv)
 {
@@ -248,6 +325,10 @@ int main(int argc, char** argv)
         return 1;
     benchmark::AddCustomContext("video_driver", describeDisplay(choice));
     benchmark::AddCustomContext("screen_bpp", std::to_string(screen->format->BitsPerPixel));
+    const SDL_version* linked = SDL_Linked_Version();
+    benchmark::AddCustomContext("sdl_linked", std::to_string(linked->major) + "." +
+                                                  std::to_string(linked->minor) + "." +
+                                                  std::to_string(linked->patch));
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -2,6 +2,10 @@
 
 #include <SDL_gfxPrimitives.h>
 
+// Target::draw's colours: grey approach area, white landing area.
+const Uint8 APPROACH_GREY = 150;
+const Uint8 LANDING_WHITE = 255;
+
 bool ptInRect(int x, int y, SDL_Rect* r)
 {
     const int left = r->x;
@@ -53,7 +57,8 @@ static int signOf(long long v)
     return v < 0 ? -1 : 1;
 }
 
-PathSprite::PathSprite(SDL_Surface* surface, int x, int y, int, int, float speedFactor, int type)
+PathSprite::PathSprite(SDL_Surface* surface, int x, int y, int /*unusedA*/, int /*unusedB*/,
+                       float speedFactor, int type)
     : state(Inactive),
       surface(surface),
       pos(),
@@ -391,9 +396,9 @@ bool Target::inPreTarget(int x, int y)
 void Target::draw(SDL_Surface* s)
 {
     SDL_Rect approach = preRect;
-    SDL_FillRect(s, &approach, SDL_MapRGB(s->format, 150, 150, 150));
+    SDL_FillRect(s, &approach, SDL_MapRGB(s->format, APPROACH_GREY, APPROACH_GREY, APPROACH_GREY));
     SDL_Rect landing = rect;
-    SDL_FillRect(s, &landing, SDL_MapRGB(s->format, 255, 255, 255));
+    SDL_FillRect(s, &landing, SDL_MapRGB(s->format, LANDING_WHITE, LANDING_WHITE, LANDING_WHITE));
 }
 
 Marker::Marker(PathSprite* sprite, unsigned int delay) : sprite(sprite), rect(), delay(0)

@@ -57,8 +57,9 @@ class Target;
 
 class PathSprite {
 public:
-    // The two unnamed ints are accepted and have no effect.
-    PathSprite(SDL_Surface* surface, int x, int y, int, int, float speedFactor, int type);
+    // The two ints after x and y are accepted and have no effect.
+    PathSprite(SDL_Surface* surface, int x, int y, int /*unusedA*/, int /*unusedB*/,
+               float speedFactor, int type);
 
     void setSurface(SDL_Surface* s);
     bool isVisible();

@@ -3,12 +3,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
+
+// The data folder of an installed game, relative to the folder of its
+// program; the build sets it from the install layout.
+#ifndef CORVANE_DATA_FROM_BINARY
+#define CORVANE_DATA_FROM_BINARY "../share/games/corvane"
+#endif
 
 unsigned int score = 0;
 unsigned int highscore = 0;
@@ -23,25 +35,58 @@ SDL_Surface* digitSurf = nullptr;
 SDL_Surface* txtPauseSurf = nullptr;
 SDL_Surface* txtPresskeySurf = nullptr;
 Uint32 lastTick = 0;
+std::string dataFolder;
+// NOLINTNEXTLINE(cert-err58-cpp): a failed allocation before main leaves nothing to run
+std::string highscorePath = HIGHSCORE_FILE;
 
 namespace {
 
 const char* const WINDOW_TITLE = "Corvane (Ver. 1.01) - http://corvane.example/";
 const char* const ICON_TITLE = "Corvane";
+const char* const VERSION_TEXT = "Corvane 1.01";
+const char* const USAGE_TEXT =
+    "Usage: corvane [--help | --version]\n"
+    "Land the aircraft: press on one and drag its route onto a landing area of its\n"
+    "colour. Any key pauses, Escape quits.\n";
 
 const unsigned int MAX_COUNTER_VALUE = 9999;  // four digit cells
+const unsigned int TOP_DIGIT_PLACE = 1000;    // the place value of the first cell
+const unsigned int DECIMAL_BASE = 10;
 const Uint8 ROUTE_RED = 0;
 const Uint8 ROUTE_GREEN = 255;
 const Uint8 ROUTE_BLUE = 0;
-const Uint8 ROUTE_ALPHA = 100;  // routes are blended over the field
+const Uint8 ROUTE_ALPHA = 100;   // routes are blended over the field
+const Uint8 MARKER_WHITE = 255;  // red, green and blue of the spawn marker
 const unsigned int BLANK_COLOUR = 0;
 const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond of a tick runs out
+
+// The window is brought up to date in tiles: only the tiles in which a frame
+// differs from the one shown before are sent. At or above WHOLE_UPDATE_PERCENT
+// of changed tiles, or beyond MAX_UPDATE_RECTS rectangles, the whole screen
+// goes in one update: nearly all of it would be converted and sent anyway,
+// and one update saves the cost of each piece.
+const int TILE_WIDTH = 32;
+const int TILE_HEIGHT = 16;
+const size_t PERCENT = 100;
+const size_t WHOLE_UPDATE_PERCENT = 75;
+const size_t MAX_UPDATE_RECTS = 64;
+
+// What the window shows: a copy of the screen's pixels as they were sent,
+// row for row at the screen's pitch. Empty while unknown.
+struct ShownFrame {
+    std::vector<Uint8> pixels;
+    const SDL_Surface* surface = nullptr;
+    int pitch = 0;
+    int h = 0;
+};
+ShownFrame shown;
 
 constexpr unsigned int countFleet()
 {
     unsigned int total = 0;
+    // A loop, as std::accumulate is constexpr only from C++20.
     for (const AircraftClass& c : FLEET)
-        total += c.count;
+        total += c.count;  // cppcheck-suppress useStlAlgorithm
     return total;
 }
 static_assert(countFleet() == MAX_SPRITES, "the fleet table must fill the roster");
@@ -70,19 +115,20 @@ struct EntryPoint {
 // How a route drag ended.
 enum class DragEnd { Released, RouteFull, GameOver, Landed };
 
-void reportBitmapFailure(const char* file)
+void reportBitmapFailure(const std::string& path)
 {
-    fprintf(stderr, "Couldn't load bitmap %s: %s\n", file, SDL_GetError());
+    fprintf(stderr, "Couldn't load bitmap %s: %s\n", path.c_str(), SDL_GetError());
 }
 
-// Loads a bitmap and converts it to the screen's format, so that every
-// frame's blits are plain copies. Reports the file and answers null when it
-// cannot be loaded or converted.
+// Loads a bitmap from the data folder and converts it to the screen's format,
+// so that every frame's blits are plain copies. Reports the path tried and
+// answers null when it cannot be loaded or converted.
 SDL_Surface* loadBitmap(const char* file, bool keyed)
 {
-    SDL_Surface* loaded = SDL_LoadBMP(file);
+    const std::string path = dataPath(file);
+    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
     if (!loaded) {
-        reportBitmapFailure(file);
+        reportBitmapFailure(path);
         return nullptr;
     }
     // Keyed before the conversion, so the converted copy keeps black transparent.
@@ -90,7 +136,7 @@ SDL_Surface* loadBitmap(const char* file, bool keyed)
         SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, SDL_MapRGB(loaded->format, 0, 0, 0));
     SDL_Surface* converted = SDL_DisplayFormat(loaded);
     if (!converted)
-        reportBitmapFailure(file);
+        reportBitmapFailure(path);
     SDL_FreeSurface(loaded);
     return converted;
 }
@@ -205,6 +251,130 @@ SDL_Rect blitCentred(SDL_Surface* text, int y)
     return dest;
 }
 
+bool isShownFrameKnown()
+{
+    return shown.surface == screen && shown.pitch == screen->pitch && shown.h == screen->h &&
+           !shown.pixels.empty();
+}
+
+// Copies a rectangle of the screen into the shown frame. The screen is a
+// software surface: its pixels are read without a lock.
+void keepShownArea(const SDL_Rect& area)
+{
+    const auto bytesPerPixel = static_cast<size_t>(screen->format->BytesPerPixel);
+    const size_t offset = static_cast<size_t>(area.x) * bytesPerPixel;
+    const size_t length = static_cast<size_t>(area.w) * bytesPerPixel;
+    const auto* from = static_cast<const Uint8*>(screen->pixels);
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) + offset;
+        memcpy(&shown.pixels[row], from + row, length);
+    }
+}
+
+size_t countTileColumns()
+{
+    return static_cast<size_t>((screen->w + TILE_WIDTH - 1) / TILE_WIDTH);
+}
+
+// The index of the first tile of the tile row that holds screen row y.
+size_t firstTileOfRow(int y)
+{
+    return static_cast<size_t>(y / TILE_HEIGHT) * countTileColumns();
+}
+
+// Marks the tiles of the band of rows [y, y + h) in which the screen differs
+// from the shown frame, in changed from the band's first column on. Most
+// rows do not change at all, so each row is compared whole first, and tile
+// by tile only when it differs.
+void markChangedTiles(int y, int h, Uint8* changed)
+{
+    const auto bytesPerPixel = static_cast<size_t>(screen->format->BytesPerPixel);
+    const size_t rowBytes = static_cast<size_t>(screen->w) * bytesPerPixel;
+    const size_t tileBytes = static_cast<size_t>(TILE_WIDTH) * bytesPerPixel;
+    const size_t columns = countTileColumns();
+    for (int row = y; row < y + h; ++row) {
+        const size_t start = static_cast<size_t>(row) * static_cast<size_t>(screen->pitch);
+        const Uint8* now = static_cast<const Uint8*>(screen->pixels) + start;
+        const Uint8* was = &shown.pixels[start];
+        if (memcmp(now, was, rowBytes) == 0)
+            continue;
+        for (size_t column = 0; column < columns; ++column) {
+            const size_t offset = column * tileBytes;
+            const size_t length = std::min(tileBytes, rowBytes - offset);
+            if (!changed[column] && memcmp(now + offset, was + offset, length) != 0)
+                changed[column] = 1;
+        }
+    }
+}
+
+// Sends the whole screen and keeps it as the shown frame.
+void presentWhole()
+{
+    SDL_Flip(screen);
+    shown.surface = screen;
+    shown.pitch = screen->pitch;
+    shown.h = screen->h;
+    shown.pixels.resize(static_cast<size_t>(screen->pitch) * static_cast<size_t>(screen->h));
+    keepShownArea(rectAt(0, 0, screen->w, screen->h));
+}
+
+// Adds a changed tile to the rectangles to send: it widens the rectangle of
+// its own tile row that ends at its left, or starts a new one. rowStart is
+// the first rectangle of the current tile row.
+void addChangedTile(const SDL_Rect& tile, size_t rowStart, std::vector<SDL_Rect>* rects)
+{
+    if (rects->size() > rowStart) {
+        SDL_Rect& last = rects->back();
+        if (last.y == tile.y && last.x + last.w == tile.x) {
+            last.w = static_cast<Uint16>(last.w + tile.w);
+            return;
+        }
+    }
+    rects->push_back(tile);
+}
+
+// Once a tile row is done, each of its rectangles that spans exactly the
+// columns of a rectangle ending just above it makes that one taller instead.
+void mergeRowIntoAbove(size_t rowStart, std::vector<SDL_Rect>* rects)
+{
+    size_t kept = rowStart;
+    for (size_t r = rowStart; r < rects->size(); ++r) {
+        const SDL_Rect piece = (*rects)[r];
+        bool merged = false;
+        for (size_t a = 0; a < rowStart && !merged; ++a) {
+            SDL_Rect& above = (*rects)[a];
+            if (above.x == piece.x && above.w == piece.w && above.y + above.h == piece.y) {
+                above.h = static_cast<Uint16>(above.h + piece.h);
+                merged = true;
+            }
+        }
+        if (!merged)
+            (*rects)[kept++] = piece;
+    }
+    rects->resize(kept);
+}
+
+// Takes the changed tiles (flags as presentFrame keeps them) into the shown
+// frame and gathers them into as few rectangles as the merging finds.
+void takeChangedTiles(const std::vector<Uint8>& changed, std::vector<SDL_Rect>* rects)
+{
+    const size_t columns = countTileColumns();
+    rects->clear();
+    for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
+        const size_t rowStart = rects->size();
+        for (size_t column = 0; column < columns; ++column) {
+            if (!changed[firstTileOfRow(y) + column])
+                continue;
+            const int x = static_cast<int>(column) * TILE_WIDTH;
+            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x),
+                                         std::min(TILE_HEIGHT, screen->h - y));
+            keepShownArea(tile);
+            addChangedTile(tile, rowStart, rects);
+        }
+        mergeRowIntoAbove(rowStart, rects);
+    }
+}
+
 void drawBackground()
 {
     SDL_BlitSurface(bgSurf, nullptr, screen, nullptr);
@@ -226,7 +396,8 @@ void landAircraft()
     }
 }
 
-// Shows the colliding pair with their crashed looks on a whole frame.
+// Shows the colliding pair with their crashed looks on a whole frame, sent
+// whole like the pause screen: the game halts on it.
 void crashAircraft(int first, int second)
 {
     sprites[first]->state = Crashed;
@@ -235,6 +406,7 @@ void crashAircraft(int first, int second)
     aircraftAt(second)->setCrashed();
     sprites[first]->draw(screen);
     sprites[second]->draw(screen);
+    forgetShownFrame();
     redraw();
 }
 
@@ -262,8 +434,9 @@ void waitForTickPeriod()
     const Uint32 elapsed = SDL_GetTicks() - lastTick;
     if (elapsed + 1 < TICK_PERIOD)
         SDL_Delay(TICK_PERIOD - elapsed - 1);
+    // usleep rather than nanosleep, as the tests redirect usleep at link time.
     while (SDL_GetTicks() - lastTick < TICK_PERIOD)
-        usleep(CLOCK_TURN_NAP_US);
+        usleep(CLOCK_TURN_NAP_US);  // cppcheck-suppress usleepCalled
 }
 
 bool isQuitRequest(const SDL_Event& event)
@@ -328,7 +501,113 @@ void judgeRoute(FlyObj* aircraft)
     }
 }
 
+bool isFolder(const char* path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The data folder of the installed game, found from the program's own path so
+// that an installed tree still works when moved; "" when that path is unknown.
+std::string installedDataFolder()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return "";
+    return (program.parent_path() / CORVANE_DATA_FROM_BINARY).lexically_normal().string();
+}
+
+// $XDG_DATA_HOME/corvane/highscore.txt, by default under ~/.local/share; ""
+// when neither variable is set. A relative XDG_DATA_HOME counts as unset, as
+// the XDG base directory rules ask.
+std::string playerHighscorePath()
+{
+    const char* dataHome = getenv("XDG_DATA_HOME");
+    const char* home = getenv("HOME");
+    std::string base;
+    if (dataHome && dataHome[0] == '/')
+        base = dataHome;
+    else if (home && home[0] != '\0')
+        base = std::string(home) + "/.local/share";
+    else
+        return "";
+    return base + "/corvane/" + HIGHSCORE_FILE;
+}
+
+// Creates the missing folders on the way to file, private to the player as the
+// XDG rules ask. Answers false when one cannot be made.
+bool createFoldersFor(const std::string& file)
+{
+    const mode_t PRIVATE_FOLDER = 0700;
+    for (size_t slash = file.find('/', 1); slash != std::string::npos;
+         slash = file.find('/', slash + 1)) {
+        const std::string folder = file.substr(0, slash);
+        if (mkdir(folder.c_str(), PRIVATE_FOLDER) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+// A window icon that cannot be loaded is not worth refusing to start for.
+// Set before the video mode, as SDL asks.
+void setWindowIcon()
+{
+    const std::string path = dataPath(ICON_FILE);
+    SDL_Surface* icon = SDL_LoadBMP(path.c_str());
+    if (!icon || icon->w != ICON_SIZE || icon->h != ICON_SIZE) {
+        fprintf(stderr, "Couldn't load window icon %s: %s; starting without it\n", path.c_str(),
+                icon ? "not 32 x 32" : SDL_GetError());
+        SDL_FreeSurface(icon);
+        return;
+    }
+    SDL_WM_SetIcon(icon, nullptr);  // no mask: the icon is opaque
+    SDL_FreeSurface(icon);
+}
+
 }  // namespace
+
+int handleArguments(int argc, char* argv[])
+{
+    if (argc < 2)
+        return -1;
+    const bool help = strcmp(argv[1], "--help") == 0;
+    const bool version = strcmp(argv[1], "--version") == 0;
+    if (argc == 2 && help) {
+        fputs(USAGE_TEXT, stdout);
+        return EXIT_OK;
+    }
+    if (argc == 2 && version) {
+        printf("%s\n", VERSION_TEXT);
+        return EXIT_OK;
+    }
+    const char* unknown = (help || version) ? argv[2] : argv[1];
+    fprintf(stderr, "corvane: unknown argument '%s'\n%s", unknown, USAGE_TEXT);
+    return EXIT_BAD_ARGUMENT;
+}
+
+// Run from a folder that holds bitmaps/ (the build folder, ./play.sh, an
+// unpacked portable folder), the game keeps to that folder. Otherwise it is
+// an installed game: data beside the program, the best score with the
+// player's data, and nothing ever written into the installation.
+void locateGameFiles()
+{
+    if (isFolder(BITMAPS_FOLDER)) {
+        dataFolder = "";
+        highscorePath = HIGHSCORE_FILE;
+        return;
+    }
+    dataFolder = installedDataFolder();
+    highscorePath = playerHighscorePath();
+    if (highscorePath.empty())
+        fprintf(stderr, "Neither XDG_DATA_HOME nor HOME is set: the best score is kept in "
+                        "memory only\n");
+}
+
+std::string dataPath(const char* file)
+{
+    return dataFolder.empty() ? file : dataFolder + "/" + file;
+}
 
 // One pass of the main loop after another until Escape or a quit event;
 // a halted game waits a tick period per pass instead of running a tick.
@@ -410,7 +689,7 @@ bool buildFleet()
                 SDL_FreeSurface(normal);
                 return false;
             }
-            FlyObj* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
+            auto* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
             aircraft->setHeadingLooks(normalHeadings, approachHeadings);
             ++numsprites;
             sprites[numsprites - 1] = aircraft;
@@ -419,14 +698,21 @@ bool buildFleet()
     return true;
 }
 
-extern "C" int SDL_main(int, char*[])
+extern "C" int SDL_main(int argc, char* argv[])
 {
-    srand(static_cast<unsigned int>(time(nullptr)));
+    const int argumentsStatus = handleArguments(argc, argv);
+    if (argumentsStatus >= 0)
+        return argumentsStatus;
+    locateGameFiles();
+    // rand, seeded from the clock, is the game's generator; the tests replace
+    // it at link time with one of their own.
+    srand(static_cast<unsigned int>(time(nullptr)));  // NOLINT(cert-msc51-cpp)
 
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return EXIT_NO_SDL;
     }
+    setWindowIcon();
     screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
     if (!screen) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
@@ -465,7 +751,7 @@ unsigned int parseHighscore(FILE* file)
     const unsigned long long limit = 0xFFFFFFFFull;  // the range of highscore
     unsigned long long value = 0;
     while (c != EOF && isdigit(c)) {
-        value = value * 10 + static_cast<unsigned int>(c - '0');
+        value = value * DECIMAL_BASE + static_cast<unsigned int>(c - '0');
         if (value > limit)
             return 0;
         c = fgetc(file);
@@ -476,7 +762,7 @@ unsigned int parseHighscore(FILE* file)
 void readHighscore()
 {
     highscore = 0;
-    FILE* file = fopen(HIGHSCORE_FILE, "r");
+    FILE* file = fopen(highscorePath.c_str(), "r");  // an empty path opens nothing
     if (!file)
         return;
     highscore = parseHighscore(file);
@@ -486,11 +772,13 @@ void readHighscore()
 // Writes to a fresh file beside the old one and renames it over the old one
 // only once it is complete, so the file always holds the old number or the
 // new one. On any failure the old file stays and the new value lives on in
-// memory only.
+// memory only. The folders on the way to the file are made when missing.
 void writeHighscore()
 {
     const mode_t READABLE_BY_ALL = 0644;
-    std::string tempName = std::string(HIGHSCORE_FILE) + ".XXXXXX";
+    if (highscorePath.empty() || !createFoldersFor(highscorePath))
+        return;
+    std::string tempName = highscorePath + ".XXXXXX";
     const int fd = mkstemp(tempName.data());
     if (fd < 0)
         return;
@@ -503,7 +791,7 @@ void writeHighscore()
     const bool written = fchmod(fd, READABLE_BY_ALL) == 0 && fprintf(file, "%u", highscore) > 0 &&
                          fflush(file) == 0 && fsync(fd) == 0;
     const bool closed = fclose(file) == 0;
-    if (!written || !closed || rename(tempName.c_str(), HIGHSCORE_FILE) != 0)
+    if (!written || !closed || rename(tempName.c_str(), highscorePath.c_str()) != 0)
         unlink(tempName.c_str());
 }
 
@@ -511,6 +799,7 @@ void addNewSprite()
 {
     if (marker)
         return;
+    // NOLINTNEXTLINE(cert-msc50-cpp): rand is the game's generator, as seeded in SDL_main
     const unsigned int k = static_cast<unsigned int>(rand()) % spawnWindow();
     if (k >= numsprites)
         return;
@@ -519,7 +808,7 @@ void addNewSprite()
         return;
 
     const int border = 2 * (screen->w + screen->h);
-    const int p = rand() % border;
+    const int p = rand() % border;  // NOLINT(cert-msc50-cpp): as for k
     EntryPoint entry = entryPointAt(p, candidate->getWidth(), candidate->getHeight());
     if (isEntryBlocked(&entry.clearance))
         return;
@@ -537,7 +826,7 @@ void drawDigits(unsigned int value, int x)
         value = MAX_COUNTER_VALUE;
     SDL_Rect glyph = rectAt(0, 0, DIGIT_WIDTH, DIGIT_HEIGHT);
     int cellX = x;
-    for (unsigned int divisor = 1000; divisor > 0; divisor /= 10) {
+    for (unsigned int divisor = TOP_DIGIT_PLACE; divisor > 0; divisor /= DECIMAL_BASE) {
         glyph.x = static_cast<Sint16>(DIGIT_WIDTH * (value / divisor));
         value %= divisor;
         SDL_Rect cell = rectAt(cellX, COUNTER_Y, 0, 0);
@@ -563,24 +852,71 @@ void redraw()
     for (unsigned int i = 0; i < numsprites; ++i)
         sprites[i]->draw(screen);
     if (marker)
-        marker->draw(screen, SDL_MapRGB(screen->format, 255, 255, 255));
-    SDL_Flip(screen);
+        marker->draw(screen, SDL_MapRGB(screen->format, MARKER_WHITE, MARKER_WHITE, MARKER_WHITE));
+    presentFrame();
 }
 
+// The pause screen is sent whole, as a frame of its own.
 void pauseScreen()
 {
     drawBackground();
     drawScore();
     blitCentred(txtPauseSurf, PAUSE_TEXT_Y);
     blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
-    SDL_Flip(screen);
+    presentWhole();
 }
 
 // Lays the press-key text over the crash frame and shows just that text.
 void gameoverScreen()
 {
-    SDL_Rect shown = blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
-    SDL_UpdateRects(screen, 1, &shown);
+    presentArea(blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y));
+}
+
+// Between two ticks only a few small areas change: the aircraft move a
+// pixel, a route loses a segment, a counter turns. Sending the whole screen
+// every tick would convert and copy all of it to the window each time.
+void presentFrame()
+{
+    if (!isShownFrameKnown()) {
+        presentWhole();
+        return;
+    }
+    // One flag per tile, row by row of tiles; tiles at the right and bottom
+    // edges may be cut short.
+    static std::vector<Uint8> changed;
+    changed.assign(firstTileOfRow(screen->h + TILE_HEIGHT - 1), 0);  // up to the last tile row
+    for (int y = 0; y < screen->h; y += TILE_HEIGHT)
+        markChangedTiles(y, std::min(TILE_HEIGHT, screen->h - y), &changed[firstTileOfRow(y)]);
+    const auto changedTiles = static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
+    if (changedTiles * PERCENT >= changed.size() * WHOLE_UPDATE_PERCENT) {
+        presentWhole();
+        return;
+    }
+    static std::vector<SDL_Rect> rects;
+    takeChangedTiles(changed, &rects);
+    if (rects.size() > MAX_UPDATE_RECTS)
+        presentWhole();
+    else if (!rects.empty())
+        SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
+}
+
+void presentArea(SDL_Rect area)
+{
+    const int left = std::max(0, static_cast<int>(area.x));
+    const int top = std::max(0, static_cast<int>(area.y));
+    const int right = std::min(screen->w, area.x + area.w);
+    const int bottom = std::min(screen->h, area.y + area.h);
+    if (right <= left || bottom <= top)
+        return;
+    SDL_Rect clipped = rectAt(left, top, right - left, bottom - top);
+    SDL_UpdateRects(screen, 1, &clipped);
+    if (isShownFrameKnown())
+        keepShownArea(clipped);
+}
+
+void forgetShownFrame()
+{
+    shown = ShownFrame();
 }
 
 // Moves, lands, looks for a crash, serves the marker and shows the frame,

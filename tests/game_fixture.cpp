@@ -52,6 +52,7 @@ void GameTest::SetUp()
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
     ASSERT_NE(screen, nullptr) << SDL_GetError();
+    forgetShownFrame();  // a new window: its first frame goes whole
 
     score = 0;
     highscore = 0;

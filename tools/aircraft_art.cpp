@@ -142,7 +142,7 @@ Livery liveryOf(int type, AircraftLook look)
 
 void sketchBrackets(const Sketch& s)
 {
-    const float size = static_cast<float>(s.width);
+    const auto size = static_cast<float>(s.width);
     const float arm = size * BRACKET_ARM;
     const float near = BRACKET_INSET;
     const float far = size - BRACKET_INSET;
@@ -173,7 +173,7 @@ void sketchFlame(const Sketch& s, float radius, Rgb colour)
 
 void sketchFire(const Sketch& s)
 {
-    const float size = static_cast<float>(s.width);
+    const auto size = static_cast<float>(s.width);
     sketchFlame(s, size * FIREBALL_RADIUS, FLAME_RED);
     sketchFlame(s, size * FIRE_CORE_RADIUS, FLAME_ORANGE);
     sketchEllipse(s, {size / 2, size / 2}, size * FIRE_HEART_RADIUS, size * FIRE_HEART_RADIUS,
@@ -184,11 +184,11 @@ void sketchFire(const Sketch& s)
 
 // The brackets and the fire keep their place in the bitmap; only the
 // airframe turns.
-SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look, Compass heading)
+Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look, Compass heading)
 {
     const AircraftDrawing* drawing = findDrawing(fleetClass);
     if (drawing == nullptr) {
-        return nullptr;
+        return Sketch{nullptr, 0, 0};
     }
     Sketch sketch = createSketch(drawing->size, drawing->size);
     if (look == AircraftLook::Approach) {
@@ -199,6 +199,15 @@ SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look, Co
     turnSketch(sketch, HeadingN, 1.0f);
     if (look == AircraftLook::Crashed) {
         sketchFire(sketch);
+    }
+    return sketch;
+}
+
+SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look, Compass heading)
+{
+    Sketch sketch = sketchAircraft(fleetClass, look, heading);
+    if (sketch.surf == nullptr) {
+        return nullptr;
     }
     SDL_Surface* bitmap = shrinkSketch(sketch);
     freeSketch(sketch);

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "canvas.h"
 #include "skyrel_main.h"
 
 // The field: ground, runways, pad, approach areas and the counter panel.
@@ -45,7 +46,14 @@ inline bool turnsWithHeading(AircraftLook look)
 // a drawing here. Every heading has the look's size.
 SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look,
                           Compass heading = HeadingN);
+// The same look before it is shrunk: SKETCH_SCALE times the bitmap's size,
+// shapes on pure black. A null surf for a class without a drawing.
+Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look,
+                      Compass heading = HeadingN);
 // The normal look scaled by zoom, black around it, for the panel's legend.
 SDL_Surface* drawAircraftIcon(const AircraftClass& fleetClass, double zoom);
+
+// The game's icon: an airliner over a piece of runway, size x size pixels.
+SDL_Surface* drawGameIcon(int size);
 
 #endif

@@ -2,7 +2,9 @@
 
 #include <SDL_gfxPrimitives.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 
 namespace {
@@ -27,7 +29,7 @@ const int BLUE_LOSS = 3;
 
 Uint32* pixelAddress(SDL_Surface* canvas, int x, int y)
 {
-    Uint8* row = static_cast<Uint8*>(canvas->pixels) + y * canvas->pitch;
+    Uint8* row = static_cast<Uint8*>(canvas->pixels) + static_cast<ptrdiff_t>(y) * canvas->pitch;
     return reinterpret_cast<Uint32*>(row) + x;
 }
 
@@ -155,7 +157,8 @@ void fillSketch(const Sketch& sketch, Rgb colour)
 
 void sketchPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb colour)
 {
-    std::vector<Sint16> xs, ys;
+    std::vector<Sint16> xs;
+    std::vector<Sint16> ys;
     for (const Point& corner : corners) {
         const Point placed = placeOnSketch(sketch, corner);
         xs.push_back(toSketchPixel(placed.x));
@@ -167,10 +170,11 @@ void sketchPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb 
 
 void sketchMirroredPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb colour)
 {
-    std::vector<Point> mirrored;
-    for (const Point& corner : corners) {
-        mirrored.push_back({sketch.width - corner.x, corner.y});
-    }
+    std::vector<Point> mirrored(corners.size());
+    std::transform(corners.begin(), corners.end(), mirrored.begin(),
+                   [&sketch](const Point& corner) {
+                       return Point{sketch.width - corner.x, corner.y};
+                   });
     sketchPolygon(sketch, corners, colour);
     sketchPolygon(sketch, mirrored, colour);
 }
@@ -231,7 +235,9 @@ SDL_Surface* shrinkSketch(const Sketch& sketch)
     const int samples = SKETCH_SCALE * SKETCH_SCALE;
     for (int y = 0; y < sketch.height; ++y) {
         for (int x = 0; x < sketch.width; ++x) {
-            int r = 0, g = 0, b = 0;
+            int r = 0;
+            int g = 0;
+            int b = 0;
             for (int sy = 0; sy < SKETCH_SCALE; ++sy) {
                 for (int sx = 0; sx < SKETCH_SCALE; ++sx) {
                     Rgb s = readPixel(sketch.surf, x * SKETCH_SCALE + sx, y * SKETCH_SCALE + sy);

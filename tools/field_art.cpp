@@ -141,8 +141,8 @@ void paintRunwayNumber(SDL_Surface* strip, const char* number)
     // along the runway.
     gfxPrimitivesSetFontRotation(FONT_TURNED_CLOCKWISE);
     const int length = static_cast<int>(SDL_strlen(number)) * FONT_SIZE;
-    stringRGBA(strip, NUMBER_X, (strip->h - length) / 2, number, PAINT_WHITE.r, PAINT_WHITE.g,
-               PAINT_WHITE.b, SDL_ALPHA_OPAQUE);
+    stringRGBA(strip, NUMBER_X, static_cast<Sint16>((strip->h - length) / 2), number, PAINT_WHITE.r,
+               PAINT_WHITE.g, PAINT_WHITE.b, SDL_ALPHA_OPAQUE);
     gfxPrimitivesSetFontRotation(0);
 }
 
@@ -219,8 +219,8 @@ void sketchPadArrows(const Sketch& sketch, Rgb colour)
 {
     const float cx = sketch.width / 2.0f;
     const float cy = sketch.height / 2.0f;
-    const float right = static_cast<float>(sketch.width);
-    const float bottom = static_cast<float>(sketch.height);
+    const auto right = static_cast<float>(sketch.width);
+    const auto bottom = static_cast<float>(sketch.height);
     const float half = PAD_ARROW_HALF_WIDTH;
     const float base = PAD_ARROW_INSET;
     const float tip = PAD_ARROW_INSET + PAD_ARROW_DEPTH;
@@ -253,6 +253,7 @@ void sketchPadLetter(const Sketch& sketch, Rgb colour)
     const float outer = PAD_LETTER_HALF_WIDTH;
     const float inner = PAD_LETTER_HALF_WIDTH - PAD_LETTER_STROKE;
     const float tall = PAD_LETTER_HALF_HEIGHT;
+    // cppcheck-suppress duplicateExpression ; half the stroke, which happens to be 2
     const float bar = PAD_LETTER_STROKE / 2.0f;
     sketchBox(sketch, cx - outer, cy - tall, cx - inner, cy + tall, colour);
     sketchBox(sketch, cx + inner, cy - tall, cx + outer, cy + tall, colour);

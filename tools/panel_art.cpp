@@ -94,7 +94,8 @@ void paintCounterLabel(SDL_Surface* field, int counterX, const char* label)
     const int width = static_cast<int>(SDL_strlen(label)) * FONT_SIZE;
     const int x = counterFrameLeft(counterX) - LABEL_GAP - width;
     const int y = COUNTER_Y + (DIGIT_HEIGHT - FONT_SIZE) / 2;
-    stringRGBA(field, x, y, label, PANEL_LABEL.r, PANEL_LABEL.g, PANEL_LABEL.b, SDL_ALPHA_OPAQUE);
+    stringRGBA(field, static_cast<Sint16>(x), static_cast<Sint16>(y), label, PANEL_LABEL.r,
+               PANEL_LABEL.g, PANEL_LABEL.b, SDL_ALPHA_OPAQUE);
 }
 
 int panelMiddle()
@@ -113,9 +114,11 @@ int pasteIcon(SDL_Surface* field, SDL_Surface* icon, int x)
 int paintLegendArrow(SDL_Surface* field, int x)
 {
     const int y = panelMiddle();
-    filledTrigonRGBA(field, x, y - LEGEND_ARROW_HALF_HEIGHT, x, y + LEGEND_ARROW_HALF_HEIGHT,
-                     x + LEGEND_ARROW_LENGTH, y, PANEL_LABEL.r, PANEL_LABEL.g, PANEL_LABEL.b,
-                     SDL_ALPHA_OPAQUE);
+    filledTrigonRGBA(field, static_cast<Sint16>(x),
+                     static_cast<Sint16>(y - LEGEND_ARROW_HALF_HEIGHT), static_cast<Sint16>(x),
+                     static_cast<Sint16>(y + LEGEND_ARROW_HALF_HEIGHT),
+                     static_cast<Sint16>(x + LEGEND_ARROW_LENGTH), static_cast<Sint16>(y),
+                     PANEL_LABEL.r, PANEL_LABEL.g, PANEL_LABEL.b, SDL_ALPHA_OPAQUE);
     return LEGEND_ARROW_LENGTH + 1;
 }
 
@@ -123,7 +126,8 @@ int paintLegendArrow(SDL_Surface* field, int x)
 // or the pad. Answers its width.
 int paintLandingSign(SDL_Surface* field, const TargetLayout& target, int x)
 {
-    int w = SIGN_PAD_SIDE, h = SIGN_PAD_SIDE;
+    int w = SIGN_PAD_SIDE;
+    int h = SIGN_PAD_SIDE;
     Rgb ground = PAD_CONCRETE;
     if (!isPad(target)) {
         const bool alongX = turnsFromEast(target) % 2 == 0;
@@ -158,6 +162,7 @@ void paintLegend(SDL_Surface* field)
 {
     int x = LEGEND_LEFT;
     for (const TargetLayout& target : AIRFIELD) {
+        // cppcheck-suppress useStlAlgorithm ; a loop, as each step paints a group
         x = paintLegendGroup(field, target, x) + LEGEND_GROUP_GAP;
     }
 }

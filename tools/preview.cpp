@@ -121,7 +121,7 @@ void drawSampleRoutes(SDL_Surface* screen)
 // north, as it is one bitmap for all headings.
 using FleetLooks = SDL_Surface* [NUM_AIRCRAFT_CLASSES][NUM_LOOKS][NUM_HEADINGS];
 
-bool loadFleetLooks(const std::string& dir, SDL_Surface* screen, FleetLooks& looks)
+bool loadFleetLooks(const std::string& dir, SDL_Surface* sheet, FleetLooks& looks)
 {
     bool complete = true;
     for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
@@ -131,7 +131,7 @@ bool loadFleetLooks(const std::string& dir, SDL_Surface* screen, FleetLooks& loo
             for (int h = 0; h < headings; ++h) {
                 const std::string file =
                     headingFile(fileOfLook(FLEET[c], kind), static_cast<Compass>(h));
-                looks[c][look][h] = loadAsScreen(dir, file.c_str(), screen, true);
+                looks[c][look][h] = loadAsScreen(dir, file.c_str(), sheet, true);
                 complete = complete && looks[c][look][h] != nullptr;
             }
         }
@@ -144,18 +144,18 @@ SDL_Surface* lookIn(FleetLooks& looks, int fleetRow, AircraftLook look, Compass 
     return looks[fleetRow][static_cast<int>(look)][turnsWithHeading(look) ? heading : HeadingN];
 }
 
-void drawHeadingGrid(FleetLooks& looks, SDL_Surface* screen)
+void drawHeadingGrid(FleetLooks& looks, SDL_Surface* sheet)
 {
     const AircraftLook turning[] = {AircraftLook::Normal, AircraftLook::Approach};
     for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
         for (int t = 0; t < 2; ++t) {
             const int x = SAMPLE_LEFT + (2 * c + t) * SAMPLE_PITCH;
             for (int h = 0; h < NUM_HEADINGS; ++h) {
-                blitAt(lookIn(looks, c, turning[t], static_cast<Compass>(h)), screen, x,
+                blitAt(lookIn(looks, c, turning[t], static_cast<Compass>(h)), sheet, x,
                        SAMPLE_TOP + h * SAMPLE_PITCH);
             }
         }
-        blitAt(lookIn(looks, c, AircraftLook::Crashed, HeadingN), screen,
+        blitAt(lookIn(looks, c, AircraftLook::Crashed, HeadingN), sheet,
                SAMPLE_LEFT + 2 * c * SAMPLE_PITCH, SAMPLE_TOP + NUM_HEADINGS * SAMPLE_PITCH);
     }
 }
@@ -164,26 +164,27 @@ void drawHeadingGrid(FleetLooks& looks, SDL_Surface* screen)
 
 bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
 {
-    SDL_Surface* screen = createScreen();
-    SDL_Surface* background = loadAsScreen(bitmapsDir, BACKGROUND_FILE, screen, false);
-    SDL_Surface* digits = loadAsScreen(bitmapsDir, DIGITS_FILE, screen, false);
-    SDL_Surface* pauseText = loadAsScreen(bitmapsDir, PAUSE_TEXT_FILE, screen, true);
-    SDL_Surface* presskeyText = loadAsScreen(bitmapsDir, PRESSKEY_TEXT_FILE, screen, true);
+    SDL_Surface* sheet = createScreen();
+    SDL_Surface* background = loadAsScreen(bitmapsDir, BACKGROUND_FILE, sheet, false);
+    SDL_Surface* digits = loadAsScreen(bitmapsDir, DIGITS_FILE, sheet, false);
+    SDL_Surface* pauseText = loadAsScreen(bitmapsDir, PAUSE_TEXT_FILE, sheet, true);
+    SDL_Surface* presskeyText = loadAsScreen(bitmapsDir, PRESSKEY_TEXT_FILE, sheet, true);
     FleetLooks looks = {};
-    bool complete = screen && background && digits && pauseText && presskeyText;
-    complete = loadFleetLooks(bitmapsDir, screen, looks) && complete;
+    bool complete = sheet != nullptr && background != nullptr && digits != nullptr &&
+                    pauseText != nullptr && presskeyText != nullptr;
+    complete = loadFleetLooks(bitmapsDir, sheet, looks) && complete;
     if (complete) {
-        blitAt(background, screen, 0, 0);
-        drawCounter(digits, screen, SAMPLE_SCORE, SCORE_X);
-        drawCounter(digits, screen, SAMPLE_HIGHSCORE, HIGHSCORE_X);
-        drawSampleRoutes(screen);
-        drawHeadingGrid(looks, screen);
+        blitAt(background, sheet, 0, 0);
+        drawCounter(digits, sheet, SAMPLE_SCORE, SCORE_X);
+        drawCounter(digits, sheet, SAMPLE_HIGHSCORE, HIGHSCORE_X);
+        drawSampleRoutes(sheet);
+        drawHeadingGrid(looks, sheet);
         for (const Placement& p : IN_PLAY) {
-            blitCentred(lookIn(looks, p.fleetRow, p.look, p.heading), screen, p.centreX, p.centreY);
+            blitCentred(lookIn(looks, p.fleetRow, p.look, p.heading), sheet, p.centreX, p.centreY);
         }
-        blitAt(pauseText, screen, (SCREEN_WIDTH - pauseText->w) / 2, PAUSE_TEXT_Y);
-        blitAt(presskeyText, screen, (SCREEN_WIDTH - presskeyText->w) / 2, PRESSKEY_TEXT_Y);
-        if (SDL_SaveBMP(screen, sheetPath.c_str()) != 0) {
+        blitAt(pauseText, sheet, (SCREEN_WIDTH - pauseText->w) / 2, PAUSE_TEXT_Y);
+        blitAt(presskeyText, sheet, (SCREEN_WIDTH - presskeyText->w) / 2, PRESSKEY_TEXT_Y);
+        if (SDL_SaveBMP(sheet, sheetPath.c_str()) != 0) {
             std::fprintf(stderr, "Couldn't write %s: %s\n", sheetPath.c_str(), SDL_GetError());
             complete = false;
         }
@@ -199,6 +200,6 @@ bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
     SDL_FreeSurface(pauseText);
     SDL_FreeSurface(digits);
     SDL_FreeSurface(background);
-    SDL_FreeSurface(screen);
+    SDL_FreeSurface(sheet);
     return complete;
 }

@@ -1,5 +1,7 @@
 #include "texture_noise.h"
 
+#include <algorithm>
+
 namespace {
 
 // A zero state would stay zero for ever.
@@ -35,9 +37,7 @@ ValueNoise::ValueNoise(int width, int height, int cellSize, NoiseSource& source)
       rows(height / cellSize + 2)
 {
     lattice.resize(static_cast<size_t>(cols) * rows);
-    for (float& value : lattice) {
-        value = source.nextUnit();
-    }
+    std::generate(lattice.begin(), lattice.end(), [&source] { return source.nextUnit(); });
 }
 
 float ValueNoise::latticeAt(int col, int row) const
