@@ -11,6 +11,7 @@
 # import. The picture is stored with a small palette to keep it a few tens
 # of kB.
 set -euo pipefail
+trap 'echo "tools/screenshot.sh: failed at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshot.png}"
 
@@ -55,7 +56,8 @@ export DISPLAY
 
 (cd "$work" && SDL_VIDEODRIVER=x11 exec ./corvane 2>/dev/null) &
 game_pid=$!
-window="$(timeout 20 xdotool search --sync --name Corvane | head -n1)"
+window="$(timeout 20 xdotool search --sync --name Corvane | head -n1)" ||
+    { echo "The game's window did not appear within 20 s" >&2; exit 1; }
 # Without a window manager the window lies at the origin, so window and
 # screen coordinates agree.
 
