@@ -189,8 +189,8 @@ bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
             complete = false;
         }
     }
-    for (auto& classLooks : looks) {
-        for (auto& lookHeadings : classLooks) {
+    for (const auto& classLooks : looks) {
+        for (const auto& lookHeadings : classLooks) {
             for (SDL_Surface* look : lookHeadings) {
                 SDL_FreeSurface(look);
             }
