@@ -120,7 +120,7 @@ SurfacePtr loadOnScreen(const char* gameFile)
 {
     const std::string name = std::filesystem::path(gameFile).filename().string();
     SurfacePtr loaded(SDL_LoadBMP((std::string(CORVANE_BITMAPS_DIR) + "/" + name).c_str()));
-    SurfacePtr screen = makeCanvas(1, 1);
+    SurfacePtr screen = makeBitmap(1, 1);
     return SurfacePtr(loaded ? SDL_ConvertSurface(loaded.get(), screen->format, 0) : nullptr);
 }
 

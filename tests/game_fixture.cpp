@@ -1,31 +1,96 @@
 #include "game_fixture.h"
-#include "test_surfaces.h"
 
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+Seams seams;
 
 namespace {
+// The game state as the program starts, put back before every test.
+const unsigned int SCORE_AT_START = score;
+const unsigned int HIGHSCORE_AT_START = highscore;
+const Uint32 LAST_TICK_AT_START = lastTick;
+}  // namespace
+
+extern "C" {
+int __real_SDL_Flip(SDL_Surface* screen);
+void __real_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects);
+
+Uint32 __wrap_SDL_GetTicks(void)
+{
+    return seams.now;
+}
+
+void __wrap_SDL_Delay(Uint32 ms)
+{
+    seams.delays.push_back(ms);
+    seams.now += ms;
+    if (seams.onDelay)
+        seams.onDelay();
+}
+
+int __wrap_usleep(useconds_t microseconds)
+{
+    ++seams.naps;
+    seams.napMicroseconds += microseconds;
+    seams.now += seams.napMicroseconds / 1000;
+    seams.napMicroseconds %= 1000;
+    return 0;
+}
+
+int __wrap_rand(void)
+{
+    ++seams.randCalls;
+    if (seams.draws.empty())
+        return seams.nextDraw();
+    const int draw = seams.draws.front();
+    seams.draws.pop_front();
+    return draw;
+}
+
+int __wrap_SDL_Flip(SDL_Surface* screen)
+{
+    seams.shown = rectOf(0, 0, screen->w, screen->h);
+    if (seams.onPresent)
+        seams.onPresent();
+    return __real_SDL_Flip(screen);
+}
+
+void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
+{
+    int left = screen->w, top = screen->h, right = 0, bottom = 0;
+    for (int i = 0; i < numrects; ++i) {
+        left = std::min<int>(left, rects[i].x);
+        top = std::min<int>(top, rects[i].y);
+        right = std::max(right, rects[i].x + rects[i].w);
+        bottom = std::max(bottom, rects[i].y + rects[i].h);
+    }
+    seams.shown = rectOf(left, top, std::max(0, right - left), std::max(0, bottom - top));
+    if (seams.onPresent)
+        seams.onPresent();
+    __real_SDL_UpdateRects(screen, numrects, rects);
+}
+}
 
 void freeField()
 {
     for (unsigned int i = 0; i < numsprites; ++i) {
         FlyObj* a = static_cast<FlyObj*>(sprites[i]);
-        SDL_FreeSurface(a->normalSurf);
-        SDL_FreeSurface(a->approachSurf);
-        SDL_FreeSurface(a->crashedSurf);
+        for (SDL_Surface* look : {a->normalSurf, a->approachSurf, a->crashedSurf})
+            SDL_FreeSurface(look);
         for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
             SDL_FreeSurface(a->normalHeadings[h]);
             SDL_FreeSurface(a->approachHeadings[h]);
         }
         delete a;
-        sprites[i] = nullptr;
     }
     numsprites = 0;
-    for (int i = 0; i < numtargets; ++i) {
+    for (int i = 0; i < numtargets; ++i)
         delete targets[i];
-        targets[i] = nullptr;
-    }
     numtargets = 0;
     delete marker;
     marker = nullptr;
@@ -35,32 +100,27 @@ void freeField()
     }
 }
 
-}  // namespace
-
 void GameTest::SetUp()
 {
-    resetSeams();
-    fakeClock.now = 1000;
-
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    previousDir = cwd;
-    work.linkBitmaps();
-    ASSERT_EQ(chdir(work.path.c_str()), 0);
+    seams = Seams();
+    previousDir = std::filesystem::current_path();
+    char folder[] = "/tmp/corvane-test-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    work = folder;
+    std::filesystem::create_directory_symlink(CORVANE_BITMAPS_DIR, work + "/bitmaps");
+    std::filesystem::current_path(work);
 
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
     ASSERT_NE(screen, nullptr) << SDL_GetError();
     forgetShownFrame();  // a new window: its first frame goes whole
-
-    score = 0;
-    highscore = 0;
-    lastTick = 0;
+    score = SCORE_AT_START;
+    highscore = HIGHSCORE_AT_START;
+    lastTick = LAST_TICK_AT_START;
     ASSERT_TRUE(loadInterfaceBitmaps());
     buildAirfield();
     ASSERT_TRUE(buildFleet());
-    ASSERT_EQ(numsprites, MAX_SPRITES);
 }
 
 void GameTest::TearDown()
@@ -68,73 +128,52 @@ void GameTest::TearDown()
     freeField();
     SDL_Quit();
     screen = nullptr;
-    if (!previousDir.empty()) {
-        EXPECT_EQ(chdir(previousDir.c_str()), 0);
-    }
+    std::filesystem::current_path(previousDir);
+    std::filesystem::remove_all(work);
 }
 
-FlyObj* GameTest::aircraft(int index)
+void GameTest::launch(int index, int x, int y, int moveDelay)
 {
-    return static_cast<FlyObj*>(sprites[index]);
+    sprites[index]->setPos(x, y);
+    sprites[index]->visible = true;
+    sprites[index]->state = Flying;
+    sprites[index]->moveDelay = moveDelay;
 }
 
-void GameTest::launch(int index, int x, int y, int vx, int vy)
-{
-    PathSprite* s = sprites[index];
-    s->setPos(x, y);
-    s->setVelocity(vx, vy);
-    s->visible = true;
-    s->state = Flying;
-}
-
-void GameTest::pushMouseButton(Uint8 type, int x, int y, Uint8 button)
+void GameTest::push(Uint8 type, int x, int y, SDLKey key)
 {
     SDL_Event e{};
     e.type = type;
-    e.button.button = button;
-    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = static_cast<Uint16>(x);
-    e.button.y = static_cast<Uint16>(y);
+    if (type == SDL_KEYDOWN) {
+        e.key.keysym.sym = key;
+    } else if (type == SDL_MOUSEMOTION) {
+        e.motion.x = static_cast<Uint16>(x);
+        e.motion.y = static_cast<Uint16>(y);
+    } else if (type != SDL_QUIT) {
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.x = static_cast<Uint16>(x);
+        e.button.y = static_cast<Uint16>(y);
+    }
     ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 
-void GameTest::pushMouseMotion(int x, int y)
+int GameTest::wrongPixels(SDL_Surface* look, int x, int y, SDL_Surface* under)
 {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = static_cast<Uint16>(x);
-    e.motion.y = static_cast<Uint16>(y);
-    ASSERT_EQ(SDL_PushEvent(&e), 0);
+    int wrong = 0;
+    for (int ly = 0; ly < look->h; ++ly) {
+        for (int lx = 0; lx < look->w; ++lx) {
+            const Uint32 p = pixelAt(look, lx, ly);
+            const Uint32 shown = p == 0 && under ? pixelAt(under, x + lx, y + ly) : p;
+            wrong += screenAt(x + lx, y + ly) != shown;
+        }
+    }
+    return wrong;
 }
 
-void GameTest::pushKey(SDLKey key)
+std::string GameTest::readWorkFile(const std::string& name)
 {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = key;
-    ASSERT_EQ(SDL_PushEvent(&e), 0);
-}
-
-void GameTest::pushQuit()
-{
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&e), 0);
-}
-
-int GameTest::queuedEvents()
-{
-    SDL_Event peeked[64];
-    return SDL_PeepEvents(peeked, 64, SDL_PEEKEVENT, SDL_ALLEVENTS);
-}
-
-Uint32 GameTest::screenPixel(int x, int y)
-{
-    return pixelAt(screen, x, y);
-}
-
-Uint32 GameTest::white()
-{
-    return SDL_MapRGB(screen->format, 255, 255, 255);
+    std::ifstream in(work + "/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }

@@ -104,7 +104,7 @@ struct TurningAircraft {
     // The colour a fresh frame shows the aircraft in.
     Uint32 drawnPixel()
     {
-        SurfacePtr frame = makeCanvas();
+        SurfacePtr frame = makeBitmap(640, 480);
         aircraft->draw(frame.get());
         return pixelAt(frame.get(), aircraft->pos.x, aircraft->pos.y);
     }
@@ -198,7 +198,7 @@ TEST(AircraftHeading, AnAircraftTurnedByAWaypointOrABounceShowsItsNewHeadingInTh
             t.aircraft->addToPath(c.x + 12, c.y + 5);
             t.aircraft->addToPath(c.x + 12, c.y + 200);
         }
-        SurfacePtr canvas = makeCanvas();
+        SurfacePtr canvas = makeBitmap(640, 480);
         t.aircraft->move(canvas.get(), 0);
         EXPECT_EQ(t.drawnHeading(0), c.drawn) << c.x << ", " << c.y;
     }

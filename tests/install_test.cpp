@@ -20,7 +20,8 @@ namespace {
 
 const int EXIT_TIMEOUT_MS = 20000;
 const int SCREEN_TIMEOUT_MS = 10000;
-const double FIELD_SHARE = 0.9;  // of the screen that shows the background
+const int INSTALL_TIMEOUT_MS = 240000;  // cmake --install, cpack and dpkg-deb
+const double FIELD_SHARE = 0.9;         // of the screen that shows the background
 
 struct InstalledTree {
     std::string prefix;
@@ -73,9 +74,10 @@ protected:
         const char* steps = "cd \"$0\" && \"$1\" --install \"$3\" --prefix prefix && "
                             "\"$2\" -G DEB --config \"$3\"/CPackConfig.cmake -B debs && "
                             "dpkg-deb -x debs/corvane_*.deb root";
-        if (runCommand({"sh", "-c", steps, scratch->path, CMAKE_COMMAND_PATH, CPACK_COMMAND_PATH,
-                        CORVANE_BUILD_DIR},
-                       {}) == 0)
+        ChildProcess install({"sh", "-c", steps, scratch->path, CMAKE_COMMAND_PATH,
+                              CPACK_COMMAND_PATH, CORVANE_BUILD_DIR},
+                             {}, "", "");
+        if (install.waitForExit(INSTALL_TIMEOUT_MS) == 0)
             trees = {{scratch->file("prefix")}, {scratch->file("root/usr")}};
     }
     static void TearDownTestSuite() { delete scratch; }

@@ -1,4 +1,5 @@
-// The real corvane binary: no display, and a window under Xvfb.
+// The real corvane binary without a display, and the SDL it runs on. Its
+// window is proven by the play-through.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,14 +9,12 @@
 #include <thread>
 
 #include "game_process.h"
-#include "screen_reader.h"
 #include "skyrel_main.h"
 #include "x_session.h"
 
 namespace {
 
 const int EXIT_TIMEOUT_MS = 20000;
-const int SCREEN_TIMEOUT_MS = 10000;
 
 // The library that the game process has mapped under the given name, or "".
 std::string mappedLibrary(ChildProcess* game, const std::string& name)
@@ -69,58 +68,4 @@ TEST(SdlLeg, TheTestsAndTheGameRunAgainstTheSdlTheLegAsksFor)
     EXPECT_EQ(linked->patch >= 50, compat);
     ASSERT_NE(library, "") << "the game ended with status " << game.exitStatus();
     EXPECT_EQ(library.find("/sdl12-compat/") != std::string::npos, compat) << library;
-}
-
-class GameWindow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(x.ready()) << "Xvfb did not start";
-        ASSERT_EQ(reader.loadErrors(), "");
-        dir.linkBitmaps();
-    }
-
-    // Waits until the pause text is shown (or gone); answers whether it came to be.
-    bool waitForPauseText(bool shown)
-    {
-        for (int waited = 0; waited < SCREEN_TIMEOUT_MS; waited += 200) {
-            SurfacePtr shot = x.screenshot(dir.file("shot.bmp"));
-            if (shot && reader.showsPauseText(pictureOf(shot.get())) == shown)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
-        return false;
-    }
-
-    XServer x;
-    WorkFolder dir;
-    ScreenReader reader{CORVANE_BITMAPS_DIR "/.."};  // the folder that holds bitmaps/
-};
-
-TEST_F(GameWindow, AKeyPausesASecondResumesAndEscapeQuitsWithStatusZero)
-{
-    std::vector<std::string> env = gameEnv("x11");
-    env.push_back("DISPLAY=" + x.name());
-    ChildProcess game({CORVANE_BINARY}, env, dir.path, dir.path + "/stderr.txt");
-    // The caption names the game, its version and its address.
-    const std::string window = x.waitForWindow(
-        "^Corvane \\(Ver\\. 1\\.01\\) - http://corvane\\.example/$", SCREEN_TIMEOUT_MS);
-    ASSERT_NE(window, "");
-    // The icon title is the game's name; SDL2 keeps none, so under
-    // sdl12-compat the window has no icon title at all.
-    ChildProcess xprop({"xprop", "-id", window, "-notype", "WM_ICON_NAME"}, {"DISPLAY=" + x.name()},
-                       "", dir.file("icon.txt"));
-    ASSERT_EQ(xprop.waitForExit(EXIT_TIMEOUT_MS), 0);
-    EXPECT_EQ(readFile(dir.file("icon.txt")),
-              onSdl12Compat() ? "WM_ICON_NAME:  not found.\n" : "WM_ICON_NAME = \"Corvane\"\n");
-    ASSERT_EQ(x.xdotool({"mousemove", "320", "240"}), 0);
-    EXPECT_TRUE(waitForPauseText(false));
-
-    ASSERT_EQ(x.xdotool({"key", "p"}), 0);
-    EXPECT_TRUE(waitForPauseText(true)) << "the pause screen did not appear";
-    ASSERT_EQ(x.xdotool({"key", "space"}), 0);
-    EXPECT_TRUE(waitForPauseText(false)) << "the game did not resume";
-
-    ASSERT_EQ(x.xdotool({"key", "Escape"}), 0);
-    EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_OK) << readFile(dir.file("stderr.txt"));
 }

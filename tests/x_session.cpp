@@ -113,12 +113,6 @@ std::string ChildProcess::procFile(const std::string& entry)
     return running() ? "/proc/" + std::to_string(pid) + "/" + entry : "";
 }
 
-int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env)
-{
-    ChildProcess child(argv, env, "", "");
-    return child.waitForExit(60000);
-}
-
 XServer::XServer()
 {
     // Xvfb picks a free display itself and writes its number to the pipe
@@ -162,34 +156,30 @@ int XServer::xdotool(const std::vector<std::string>& args) const
 {
     std::vector<std::string> argv = {"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return runCommand(argv, {"DISPLAY=" + display});
+    return ChildProcess(argv, {"DISPLAY=" + display}, "", "").waitForExit(60000);
 }
 
 std::string XServer::waitForWindow(const std::string& title, int timeoutMs) const
 {
     const std::string out = "/tmp/corvane-xdotool-" + std::to_string(getpid()) + ".txt";
-    for (int waited = 0; waited < timeoutMs; waited += 100) {
+    std::string id;
+    for (int waited = 0; id.empty() && waited < timeoutMs; waited += 100) {
         ChildProcess search({"xdotool", "search", "--name", title}, {"DISPLAY=" + display}, "",
                             out);
-        if (search.waitForExit(10000) == 0) {
-            std::string id = readFile(out);
-            while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
-                id.pop_back();
-            if (!id.empty()) {
-                unlink(out.c_str());
-                return id.substr(0, id.find('\n'));
-            }
-        }
-        sleepMs(100);
+        if (search.waitForExit(10000) == 0)
+            id = readFile(out).substr(0, readFile(out).find('\n'));
+        else
+            sleepMs(100);
     }
     unlink(out.c_str());
-    return "";
+    return id;
 }
 
 SurfacePtr XServer::screenshot(const std::string& file) const
 {
-    if (runCommand({"import", "-window", "root", "-type", "TrueColor", "bmp3:" + file},
-                   {"DISPLAY=" + display}) != 0)
+    ChildProcess import({"import", "-window", "root", "-type", "TrueColor", "bmp3:" + file},
+                        {"DISPLAY=" + display}, "", "");
+    if (import.waitForExit(60000) != 0)
         return nullptr;
     return SurfacePtr(SDL_LoadBMP(file.c_str()));
 }
