@@ -5,21 +5,40 @@ FlyObj::FlyObj(SDL_Surface* normal, SDL_Surface* approach, SDL_Surface* crashed,
     : PathSprite(normal, 0, 0, 0, 0, speedFactor, type),
       normalSurf(normal),
       approachSurf(approach),
-      crashedSurf(crashed)
+      crashedSurf(crashed),
+      turnsWithHeading(false),
+      normalHeadings(),
+      approachHeadings()
 {
+}
+
+void FlyObj::setHeadingLooks(SDL_Surface* const normal[NUM_HEADINGS],
+                             SDL_Surface* const approach[NUM_HEADINGS])
+{
+    for (int h = 0; h < NUM_HEADINGS; ++h) {
+        normalHeadings[h] = normal[h];
+        approachHeadings[h] = approach[h];
+    }
+    turnsWithHeading = true;
+    headingSurfs = surface == approachSurf ? approachHeadings
+                   : surface == normalSurf ? normalHeadings
+                                           : nullptr;
 }
 
 void FlyObj::setNormal()
 {
     setSurface(normalSurf);
+    headingSurfs = turnsWithHeading ? normalHeadings : nullptr;
 }
 
 void FlyObj::setOnApproach()
 {
     setSurface(approachSurf);
+    headingSurfs = turnsWithHeading ? approachHeadings : nullptr;
 }
 
 void FlyObj::setCrashed()
 {
     setSurface(crashedSurf);
+    headingSurfs = nullptr;  // a fireball, whatever the heading
 }

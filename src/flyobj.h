@@ -9,6 +9,13 @@ public:
     FlyObj(SDL_Surface* normal, SDL_Surface* approach, SDL_Surface* crashed, float speedFactor,
            int type);
 
+    // Gives the normal and approach looks a bitmap for every heading, each
+    // the size of the look, the one for HeadingN being the look itself.
+    // Without them every heading shows the look's one bitmap; the crashed
+    // look has one bitmap for all headings.
+    void setHeadingLooks(SDL_Surface* const normal[NUM_HEADINGS],
+                         SDL_Surface* const approach[NUM_HEADINGS]);
+
     // Each setter changes the look and its size only; position, centre,
     // state and route stay, and nothing is drawn.
     void setNormal();
@@ -18,6 +25,9 @@ public:
     SDL_Surface* normalSurf;  // the three looks are not owned
     SDL_Surface* approachSurf;
     SDL_Surface* crashedSurf;
+    bool turnsWithHeading;  // the two arrays below are filled
+    SDL_Surface* normalHeadings[NUM_HEADINGS];
+    SDL_Surface* approachHeadings[NUM_HEADINGS];
 };
 
 #endif

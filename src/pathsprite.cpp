@@ -37,6 +37,21 @@ static int speedFromFactor(float speedFactor)
     return static_cast<int>(static_cast<double>(speedFactor) * MOVE_PERIOD);
 }
 
+Compass headingOf(int vx, int vy, Compass previous)
+{
+    // By the signs of the step, rows y = -1, 0, +1, columns x = -1, 0, +1.
+    static const Compass BY_STEP[3][3] = {
+        {HeadingNW, HeadingN, HeadingNE},
+        {HeadingW, HeadingN, HeadingE},
+        {HeadingSW, HeadingS, HeadingSE},
+    };
+    if (vx == 0 && vy == 0)
+        return previous;
+    const int column = vx < 0 ? 0 : (vx == 0 ? 1 : 2);
+    const int row = vy < 0 ? 0 : (vy == 0 ? 1 : 2);
+    return BY_STEP[row][column];
+}
+
 static int signOf(long long v)
 {
     return v < 0 ? -1 : 1;
@@ -57,7 +72,9 @@ PathSprite::PathSprite(SDL_Surface* surface, int x, int y, int /*unusedA*/, int 
       pathLen(0),
       pathPos(0),
       visible(false),
-      type(type)
+      type(type),
+      headingSurfs(nullptr),
+      heading(HeadingN)
 {
     if (surface) {
         pos.w = static_cast<Uint16>(surface->w);
@@ -158,12 +175,16 @@ bool PathSprite::collisionCheckInside(PathSprite* other)
 
 // SDL writes the clipped rectangle back into the one it is given, so the
 // drawing calls get a copy: a sprite reaching past an edge keeps its size.
+// A look drawn in every heading is shown facing the way the sprite steps;
+// every heading has the size of surface.
 void PathSprite::draw(SDL_Surface* dst)
 {
     if (!visible)
         return;
+    heading = headingOf(velX, velY, heading);
+    SDL_Surface* shown = headingSurfs ? headingSurfs[heading] : surface;
     SDL_Rect dest = pos;
-    SDL_BlitSurface(surface, nullptr, dst, &dest);
+    SDL_BlitSurface(shown, nullptr, dst, &dest);
 }
 
 void PathSprite::undraw(SDL_Surface* dst, unsigned int colour)

@@ -26,6 +26,24 @@ enum SpriteState : Sint32 {
 const unsigned int PATH_CAPACITY = 1024;  // waypoints per route
 const int MOVE_PERIOD = 40;               // top pace level and base of the step delay
 
+// The eight headings a sprite steps in, clockwise from north; a look drawn
+// in every heading is an array indexed by them.
+enum Compass : Sint32 {
+    HeadingN,
+    HeadingNE,
+    HeadingE,
+    HeadingSE,
+    HeadingS,
+    HeadingSW,
+    HeadingW,
+    HeadingNW
+};
+const int NUM_HEADINGS = 8;
+
+// The heading of a step (vx, vy), by the signs of the two; a sprite that
+// does not move keeps the heading it had.
+Compass headingOf(int vx, int vy, Compass previous);
+
 // True when r.x <= x < r.x + r.w and r.y <= y < r.y + r.h: the right and
 // bottom edges lie outside the rectangle.
 bool ptInRect(int x, int y, SDL_Rect* r);
@@ -93,6 +111,10 @@ public:
     Uint32 pathPos;  // the waypoint steered for
     bool visible;
     Sint32 type;  // landing type, matched against Target::type
+    // The current look in every heading, north being surface itself; null
+    // when the look has one bitmap for all headings.
+    SDL_Surface* const* headingSurfs;
+    Compass heading;  // of the last step drawn
 
 private:
     void stepAxis(Sint16* coordinate, Sint32* velocity, int limit);

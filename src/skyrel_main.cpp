@@ -141,6 +141,31 @@ SDL_Surface* loadBitmap(const char* file, bool keyed)
     return converted;
 }
 
+void freeHeadings(SDL_Surface* headings[NUM_HEADINGS])
+{
+    for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
+        SDL_FreeSurface(headings[h]);
+        headings[h] = nullptr;
+    }
+}
+
+// Fills headings with the look, loaded already, facing north and the seven
+// other headings loaded from their own files; on failure frees those.
+bool loadHeadings(const char* lookFile, SDL_Surface* look, SDL_Surface* headings[NUM_HEADINGS])
+{
+    headings[HeadingN] = look;
+    for (int h = HeadingNE; h < NUM_HEADINGS; ++h)
+        headings[h] = nullptr;
+    for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
+        headings[h] = loadBitmap(headingFile(lookFile, static_cast<Compass>(h)).c_str(), true);
+        if (!headings[h]) {
+            freeHeadings(headings);
+            return false;
+        }
+    }
+    return true;
+}
+
 int atLeastZero(int v)
 {
     return v < 0 ? 0 : v;
@@ -642,7 +667,8 @@ void buildAirfield()
     numtargets = MAX_TARGETS;
 }
 
-// Every aircraft loads its own copies of its class's three looks.
+// Every aircraft loads its own copies of its class's three looks, then its
+// normal and approach looks in the other headings.
 bool buildFleet()
 {
     for (const AircraftClass& c : FLEET) {
@@ -650,12 +676,21 @@ bool buildFleet()
             SDL_Surface* normal = loadBitmap(c.normalFile, true);
             SDL_Surface* approach = normal ? loadBitmap(c.approachFile, true) : nullptr;
             SDL_Surface* crashed = approach ? loadBitmap(c.crashedFile, true) : nullptr;
-            if (!crashed) {
+            SDL_Surface* normalHeadings[NUM_HEADINGS] = {};
+            SDL_Surface* approachHeadings[NUM_HEADINGS] = {};
+            bool loaded = crashed != nullptr && loadHeadings(c.normalFile, normal, normalHeadings);
+            if (loaded && !loadHeadings(c.approachFile, approach, approachHeadings)) {
+                freeHeadings(normalHeadings);
+                loaded = false;
+            }
+            if (!loaded) {
+                SDL_FreeSurface(crashed);
                 SDL_FreeSurface(approach);
                 SDL_FreeSurface(normal);
                 return false;
             }
             auto* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
+            aircraft->setHeadingLooks(normalHeadings, approachHeadings);
             ++numsprites;
             sprites[numsprites - 1] = aircraft;
         }

@@ -52,6 +52,19 @@ inline constexpr AircraftClass FLEET[NUM_AIRCRAFT_CLASSES] = {
     {"bitmaps/a1.bmp", "bitmaps/a2.bmp", "bitmaps/a4.bmp", 0.75f, 1, 6},
 };
 
+// The normal and approach looks facing another heading than north lie beside
+// the look's file, the heading added to its name: "a1.bmp" faces north,
+// "a1_ne.bmp" north-east. The crashed look has one file for all headings.
+inline constexpr const char* HEADING_SUFFIXES[NUM_HEADINGS] = {"",   "_ne", "_e", "_se",
+                                                               "_s", "_sw", "_w", "_nw"};
+
+inline std::string headingFile(const char* lookFile, Compass heading)
+{
+    const std::string file = lookFile;
+    const size_t extension = file.rfind('.');
+    return file.substr(0, extension) + HEADING_SUFFIXES[heading] + file.substr(extension);
+}
+
 // The interface bitmaps, in load order.
 inline constexpr const char* BACKGROUND_FILE = "bitmaps/background.bmp";
 inline constexpr const char* DIGITS_FILE = "bitmaps/digits.bmp";
@@ -125,7 +138,8 @@ std::string dataPath(const char* file);
 
 // Start-up steps after the video mode is set. The loaders print
 // "Couldn't load bitmap ..." and answer false when a file cannot be loaded
-// or converted.
+// or converted. Every aircraft loads its normal and approach looks in all
+// eight headings.
 bool loadInterfaceBitmaps();
 void buildAirfield();
 bool buildFleet();

@@ -28,6 +28,9 @@ TEST(BadBitmaps, EveryDamagedBitmapEndsTheGameWithStatusThreeNamingTheFile)
                                       PRESSKEY_TEXT_FILE};
     for (const AircraftClass& c : FLEET)
         files.insert(files.end(), {c.normalFile, c.approachFile, c.crashedFile});
+    // Of the heading looks, which load after the others, the first and the last.
+    files.push_back(headingFile(FLEET[0].normalFile, HeadingNE));
+    files.push_back(headingFile(FLEET[NUM_AIRCRAFT_CLASSES - 1].approachFile, HeadingNW));
     const std::vector<std::string> damages = {"", "half", "GIF89a, or anything else\n"};
     for (size_t n = 0; n < files.size(); ++n) {
         WorkFolder dir;

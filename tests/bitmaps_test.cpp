@@ -36,11 +36,17 @@ std::string readBytes(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<const char*> keyedFiles()
+// The texts and every look of every aircraft, the heading looks included.
+std::vector<std::string> keyedFiles()
 {
-    std::vector<const char*> files = {PAUSE_TEXT_FILE, PRESSKEY_TEXT_FILE};
-    for (const AircraftClass& c : FLEET)
+    std::vector<std::string> files = {PAUSE_TEXT_FILE, PRESSKEY_TEXT_FILE};
+    for (const AircraftClass& c : FLEET) {
         files.insert(files.end(), {c.normalFile, c.approachFile, c.crashedFile});
+        for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
+            files.push_back(headingFile(c.normalFile, static_cast<Compass>(h)));
+            files.push_back(headingFile(c.approachFile, static_cast<Compass>(h)));
+        }
+    }
     return files;
 }
 
@@ -72,9 +78,9 @@ TEST(Bitmaps, EveryBitmapHasTheSizeTheGameDrawsItAt)
 
 TEST(Bitmaps, KeyedBitmapsHaveBlackAroundThemAndNoVisiblePixelTurnsBlackOnTheScreen)
 {
-    for (const char* file : keyedFiles()) {
-        SurfacePtr original(SDL_LoadBMP(bitmapPath(CORVANE_BITMAPS_DIR, file).c_str()));
-        SurfacePtr shown = load(file);
+    for (const std::string& file : keyedFiles()) {
+        SurfacePtr original(SDL_LoadBMP(bitmapPath(CORVANE_BITMAPS_DIR, file.c_str()).c_str()));
+        SurfacePtr shown = load(file.c_str());
         ASSERT_TRUE(original && shown) << file;
         int lost = 0;
         int black = 0;
@@ -122,11 +128,11 @@ TEST(BitmapGenerator, WritesTheSameBytesOnEveryRun)
         std::filesystem::temp_directory_path() / ("corvane-bitmaps-" + std::to_string(getpid()));
     // NOLINTNEXTLINE(cert-env33-c): the generator runs as a player builds it, quoted paths only
     ASSERT_EQ(std::system(("'" MAKE_BITMAPS_PATH "' '" + dir.string() + "'").c_str()), 0);
-    std::vector<const char*> files = keyedFiles();
+    std::vector<std::string> files = keyedFiles();
     files.insert(files.end(), {BACKGROUND_FILE, DIGITS_FILE});
-    for (const char* file : files) {
-        EXPECT_EQ(readBytes(bitmapPath(dir, file)),
-                  readBytes(bitmapPath(CORVANE_BITMAPS_DIR, file)))
+    for (const std::string& file : files) {
+        EXPECT_EQ(readBytes(bitmapPath(dir, file.c_str())),
+                  readBytes(bitmapPath(CORVANE_BITMAPS_DIR, file.c_str())))
             << file;
     }
     std::filesystem::remove_all(dir);

@@ -88,6 +88,10 @@ void freeField()
         auto* a = static_cast<FlyObj*>(sprites[i]);
         for (SDL_Surface* look : {a->normalSurf, a->approachSurf, a->crashedSurf})
             SDL_FreeSurface(look);
+        for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
+            SDL_FreeSurface(a->normalHeadings[h]);
+            SDL_FreeSurface(a->approachHeadings[h]);
+        }
         delete a;
     }
     numsprites = 0;

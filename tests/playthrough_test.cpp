@@ -68,12 +68,15 @@ protected:
                     digits.pixels[i / DIGIT_WIDTH * digits.w + d * DIGIT_WIDTH + i % DIGIT_WIDTH]);
         }
         for (const AircraftClass& c : FLEET) {
-            looks.push_back(load(c.normalFile));
-            Bitmap& look = looks.back();
-            ASSERT_FALSE(look.pixels.empty()) << c.normalFile;
-            look.kind = &c;
-            while (look.pixels[look.anchor] == 0)
-                ++look.anchor;
+            for (int h = HeadingN; h < NUM_HEADINGS; ++h) {
+                const std::string file = headingFile(c.normalFile, static_cast<Compass>(h));
+                looks.push_back(load(file.c_str()));
+                Bitmap& look = looks.back();
+                ASSERT_FALSE(look.pixels.empty()) << file;
+                look.kind = &c;
+                while (look.pixels[look.anchor] == 0)
+                    ++look.anchor;
+            }
         }
         // The game writes its best score into the folder: it runs as we do.
         dir.linkBitmaps();
@@ -135,7 +138,7 @@ protected:
                shows(shot, presskeyText, (SCREEN_WIDTH - presskeyText.w) / 2, PRESSKEY_TEXT_Y);
     }
 
-    // Every aircraft that shows its normal look nearly whole.
+    // Every aircraft that shows its normal look, in any heading, nearly whole.
     std::vector<Seen> findAircraft(const Picture& shot)
     {
         std::vector<Seen> seen;

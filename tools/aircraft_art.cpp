@@ -1,6 +1,7 @@
-// The aircraft, seen from above, nose up. Each class has its own outline and
-// size so that neither a player nor a program matching pixels mixes them up;
-// the main surfaces carry the accent of the class's landing type.
+// The aircraft, seen from above, sketched nose up and turned to each heading.
+// Each class has its own outline and size so that neither a player nor a
+// program matching pixels mixes them up; the main surfaces carry the accent
+// of the class's landing type.
 #include <cmath>
 #include <cstring>
 
@@ -26,6 +27,9 @@ using AirframeSketcher = void (*)(const Sketch&, const Livery&);
 struct AircraftDrawing {
     const char* normalFile;  // matched against the fleet table
     int size;                // of all three looks
+    // Shrinks the sketch into the circle inscribed in the bitmap, so that
+    // no heading clips it.
+    float figureScale;
     AirframeSketcher sketchAirframe;
 };
 
@@ -66,7 +70,7 @@ void sketchJet(const Sketch& s, const Livery& l)
                   l.body);
     sketchLine(s, {11, 13}, {11, 20.5f}, 1.0f, l.detail);
     sketchBox(s, 9.6f, 20.4f, 12.4f, 21.4f, l.detail);
-    sketchEllipse(s, {11, 6.8f}, 0.95f, 2.1f, l.canopy);
+    sketchEllipse(s, {11, 6.6f}, 1.3f, 2.2f, l.canopy);
 }
 
 void sketchTurboprop(const Sketch& s, const Livery& l)
@@ -105,10 +109,10 @@ void sketchHelicopter(const Sketch& s, const Livery& l)
 // Sizes run from 22 to 26 pixels: the fast jet is the smallest, the
 // turboprop the largest.
 const AircraftDrawing DRAWINGS[] = {
-    {"bitmaps/a1.bmp", 24, sketchAirliner},
-    {"bitmaps/b1.bmp", 22, sketchJet},
-    {"bitmaps/c1.bmp", 26, sketchTurboprop},
-    {"bitmaps/d1.bmp", 24, sketchHelicopter},
+    {"bitmaps/a1.bmp", 24, 0.88f, sketchAirliner},
+    {"bitmaps/b1.bmp", 22, 0.82f, sketchJet},
+    {"bitmaps/c1.bmp", 26, 0.93f, sketchTurboprop},
+    {"bitmaps/d1.bmp", 24, 0.92f, sketchHelicopter},
 };
 
 const AircraftDrawing* findDrawing(const AircraftClass& fleetClass)
@@ -178,7 +182,9 @@ void sketchFire(const Sketch& s)
 
 }  // namespace
 
-Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look)
+// The brackets and the fire keep their place in the bitmap; only the
+// airframe turns.
+Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look, Compass heading)
 {
     const AircraftDrawing* drawing = findDrawing(fleetClass);
     if (drawing == nullptr) {
@@ -188,16 +194,18 @@ Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look)
     if (look == AircraftLook::Approach) {
         sketchBrackets(sketch);
     }
+    turnSketch(sketch, turnsWithHeading(look) ? heading : HeadingN, drawing->figureScale);
     drawing->sketchAirframe(sketch, liveryOf(fleetClass.type, look));
+    turnSketch(sketch, HeadingN, 1.0f);
     if (look == AircraftLook::Crashed) {
         sketchFire(sketch);
     }
     return sketch;
 }
 
-SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look)
+SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look, Compass heading)
 {
-    Sketch sketch = sketchAircraft(fleetClass, look);
+    Sketch sketch = sketchAircraft(fleetClass, look, heading);
     if (sketch.surf == nullptr) {
         return nullptr;
     }

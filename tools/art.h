@@ -35,11 +35,21 @@ inline const char* fileOfLook(const AircraftClass& fleetClass, AircraftLook look
     }
 }
 
-// One look of a fleet class; nullptr for a class without a drawing here.
-SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look);
+// The normal and approach looks are drawn in all eight headings, each into a
+// file of its own; the crashed look, a fireball, is one bitmap for all.
+inline bool turnsWithHeading(AircraftLook look)
+{
+    return look != AircraftLook::Crashed;
+}
+
+// One look of a fleet class facing the heading; nullptr for a class without
+// a drawing here. Every heading has the look's size.
+SDL_Surface* drawAircraft(const AircraftClass& fleetClass, AircraftLook look,
+                          Compass heading = HeadingN);
 // The same look before it is shrunk: SKETCH_SCALE times the bitmap's size,
 // shapes on pure black. A null surf for a class without a drawing.
-Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look);
+Sketch sketchAircraft(const AircraftClass& fleetClass, AircraftLook look,
+                      Compass heading = HeadingN);
 // The normal look scaled by zoom, black around it, for the panel's legend.
 SDL_Surface* drawAircraftIcon(const AircraftClass& fleetClass, double zoom);
 

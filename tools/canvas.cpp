@@ -13,6 +13,14 @@ const Uint32 RED_MASK = 0x00FF0000;
 const Uint32 GREEN_MASK = 0x0000FF00;
 const Uint32 BLUE_MASK = 0x000000FF;
 const Uint8 OPAQUE = 255;
+const int ELLIPSE_CORNERS = 64;
+const float PI = 3.14159265f;
+// Cosine and sine of each eighth of a turn, exact where they can be, so that
+// quarter turns of a figure match pixel for pixel as far as filling allows.
+const float HALF_ROOT_TWO = 0.70710678f;
+const Point EIGHTH_TURNS[8] = {
+    {1, 0},  {HALF_ROOT_TWO, HALF_ROOT_TWO},   {0, 1},  {-HALF_ROOT_TWO, HALF_ROOT_TWO},
+    {-1, 0}, {-HALF_ROOT_TWO, -HALF_ROOT_TWO}, {0, -1}, {HALF_ROOT_TWO, -HALF_ROOT_TWO}};
 
 // The bits that RGB565 drops from each channel.
 const int RED_LOSS = 3;
@@ -28,6 +36,17 @@ Uint32* pixelAddress(SDL_Surface* canvas, int x, int y)
 Sint16 toSketchPixel(float bitmapCoordinate)
 {
     return static_cast<Sint16>(std::lround(bitmapCoordinate * SKETCH_SCALE));
+}
+
+// Where a point of the figure lies on the bitmap once scaled and turned.
+Point placeOnSketch(const Sketch& sketch, Point p)
+{
+    const float cx = sketch.width / 2.0f;
+    const float cy = sketch.height / 2.0f;
+    const float dx = (p.x - cx) * sketch.figureScale;
+    const float dy = (p.y - cy) * sketch.figureScale;
+    return {cx + dx * sketch.turnCos - dy * sketch.turnSin,
+            cy + dx * sketch.turnSin + dy * sketch.turnCos};
 }
 
 }  // namespace
@@ -117,6 +136,14 @@ Sketch createSketch(int width, int height)
     return {createCanvas(width * SKETCH_SCALE, height * SKETCH_SCALE), width, height};
 }
 
+void turnSketch(Sketch& sketch, int eighths, float scale)
+{
+    const Point turn = EIGHTH_TURNS[eighths % 8];
+    sketch.turnCos = turn.x;
+    sketch.turnSin = turn.y;
+    sketch.figureScale = scale;
+}
+
 void freeSketch(Sketch& sketch)
 {
     SDL_FreeSurface(sketch.surf);
@@ -133,8 +160,9 @@ void sketchPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb 
     std::vector<Sint16> xs;
     std::vector<Sint16> ys;
     for (const Point& corner : corners) {
-        xs.push_back(toSketchPixel(corner.x));
-        ys.push_back(toSketchPixel(corner.y));
+        const Point placed = placeOnSketch(sketch, corner);
+        xs.push_back(toSketchPixel(placed.x));
+        ys.push_back(toSketchPixel(placed.y));
     }
     filledPolygonRGBA(sketch.surf, xs.data(), ys.data(), static_cast<int>(corners.size()), colour.r,
                       colour.g, colour.b, OPAQUE);
@@ -158,17 +186,24 @@ void sketchBox(const Sketch& sketch, float left, float top, float right, float b
 
 void sketchEllipse(const Sketch& sketch, Point centre, float rx, float ry, Rgb colour)
 {
-    filledEllipseRGBA(sketch.surf, toSketchPixel(centre.x), toSketchPixel(centre.y),
-                      toSketchPixel(rx), toSketchPixel(ry), colour.r, colour.g, colour.b, OPAQUE);
+    std::vector<Point> corners;
+    for (int i = 0; i < ELLIPSE_CORNERS; ++i) {
+        const float angle = 2 * PI * i / ELLIPSE_CORNERS;
+        corners.push_back({centre.x + rx * std::cos(angle), centre.y + ry * std::sin(angle)});
+    }
+    sketchPolygon(sketch, corners, colour);
 }
 
 void sketchRing(const Sketch& sketch, Point centre, float inner, float outer, Rgb colour)
 {
     // Tested per sketch pixel centre: SDL_gfx has no ring of a chosen width.
-    const float cx = centre.x * SKETCH_SCALE;
-    const float cy = centre.y * SKETCH_SCALE;
-    const float innerSq = inner * SKETCH_SCALE * inner * SKETCH_SCALE;
-    const float outerSq = outer * SKETCH_SCALE * outer * SKETCH_SCALE;
+    const Point placed = placeOnSketch(sketch, centre);
+    const float cx = placed.x * SKETCH_SCALE;
+    const float cy = placed.y * SKETCH_SCALE;
+    const float innerPx = inner * sketch.figureScale * SKETCH_SCALE;
+    const float outerPx = outer * sketch.figureScale * SKETCH_SCALE;
+    const float innerSq = innerPx * innerPx;
+    const float outerSq = outerPx * outerPx;
     for (int y = 0; y < sketch.surf->h; ++y) {
         for (int x = 0; x < sketch.surf->w; ++x) {
             const float dx = x + 0.5f - cx;
@@ -183,8 +218,11 @@ void sketchRing(const Sketch& sketch, Point centre, float inner, float outer, Rg
 
 void sketchLine(const Sketch& sketch, Point from, Point to, float thickness, Rgb colour)
 {
-    thickLineRGBA(sketch.surf, toSketchPixel(from.x), toSketchPixel(from.y), toSketchPixel(to.x),
-                  toSketchPixel(to.y), static_cast<Uint8>(toSketchPixel(thickness)), colour.r,
+    const Point a = placeOnSketch(sketch, from);
+    const Point b = placeOnSketch(sketch, to);
+    thickLineRGBA(sketch.surf, toSketchPixel(a.x), toSketchPixel(a.y), toSketchPixel(b.x),
+                  toSketchPixel(b.y),
+                  static_cast<Uint8>(toSketchPixel(thickness * sketch.figureScale)), colour.r,
                   colour.g, colour.b, OPAQUE);
 }
 

@@ -64,15 +64,24 @@ const int SKETCH_SCALE = 8;
 struct Sketch {
     SDL_Surface* surf;  // owned: free with freeSketch
     int width, height;  // of the bitmap it becomes
+    // Shapes are scaled by figureScale about the bitmap's centre and turned
+    // clockwise about it, so a figure drawn nose up comes out facing its
+    // heading. Cosine and sine of the turn.
+    float turnCos = 1.0f, turnSin = 0.0f;
+    float figureScale = 1.0f;
 };
 
 Sketch createSketch(int width, int height);
+// Shapes drawn from now on are turned by eighths x 45 degrees clockwise and
+// scaled by scale; eighths 0 and scale 1 draw them as given.
+void turnSketch(Sketch& sketch, int eighths, float scale);
 void freeSketch(Sketch& sketch);
 void fillSketch(const Sketch& sketch, Rgb colour);
 void sketchPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb colour);
 // The polygon and its mirror image across the bitmap's vertical centre line.
 void sketchMirroredPolygon(const Sketch& sketch, const std::vector<Point>& corners, Rgb colour);
 void sketchBox(const Sketch& sketch, float left, float top, float right, float bottom, Rgb colour);
+// Drawn as a polygon, so that it turns like every other shape.
 void sketchEllipse(const Sketch& sketch, Point centre, float rx, float ry, Rgb colour);
 void sketchRing(const Sketch& sketch, Point centre, float inner, float outer, Rgb colour);
 void sketchLine(const Sketch& sketch, Point from, Point to, float thickness, Rgb colour);

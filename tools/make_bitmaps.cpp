@@ -1,7 +1,7 @@
 // make_bitmaps: draws every bitmap the game loads.
 //
-//   make_bitmaps OUTDIR                      writes the sixteen bitmaps and
-//                                            the window icon
+//   make_bitmaps OUTDIR                      writes the game's 72 bitmaps
+//                                            and the window icon
 //   make_bitmaps --icons ICONDIR             writes the desktop icons,
 //                                            corvane-SIZE.png
 //   make_bitmaps --preview SHEET BITMAPSDIR  composes a preview sheet
@@ -63,8 +63,14 @@ bool writeAllBitmaps(const std::string& dir)
     ok = saveBitmap(drawPresskeyText(), dir, PRESSKEY_TEXT_FILE) && ok;
     for (const AircraftClass& fleetClass : FLEET) {
         for (AircraftLook look : AIRCRAFT_LOOKS) {
-            ok =
-                saveBitmap(drawAircraft(fleetClass, look), dir, fileOfLook(fleetClass, look)) && ok;
+            const char* file = fileOfLook(fleetClass, look);
+            ok = saveBitmap(drawAircraft(fleetClass, look), dir, file) && ok;
+            for (int h = HeadingNE; turnsWithHeading(look) && h < NUM_HEADINGS; ++h) {
+                const auto heading = static_cast<Compass>(h);
+                ok = saveBitmap(drawAircraft(fleetClass, look, heading), dir,
+                                headingFile(file, heading).c_str()) &&
+                     ok;
+            }
         }
     }
     return ok;

@@ -1,5 +1,5 @@
 // A preview sheet: the bitmaps as the game's 16-bit screen shows them, every
-// aircraft look on the field, both counters and both texts.
+// aircraft look in every heading on the field, both counters and both texts.
 #include "preview.h"
 
 #include <SDL_gfxPrimitives.h>
@@ -21,10 +21,12 @@ const int NUM_LOOKS = sizeof AIRCRAFT_LOOKS / sizeof AIRCRAFT_LOOKS[0];
 const unsigned int SAMPLE_SCORE = 42;
 const unsigned int SAMPLE_HIGHSCORE = 1234;
 
-// The looks of each class side by side in a column of rows, on open ground.
-const int SAMPLE_LEFT = 30;
-const int SAMPLE_TOP = 170;
-const int SAMPLE_PITCH = 36;
+// A grid on open ground: a row per heading from north clockwise, and for
+// each class a column of normal and one of approach looks; the crashed looks
+// in a row below.
+const int SAMPLE_LEFT = 8;
+const int SAMPLE_TOP = 140;
+const int SAMPLE_PITCH = 28;
 
 // Aircraft as play would show them: on approach, crossing paths, crashed
 // under the press-key text.
@@ -32,18 +34,24 @@ enum FleetRow { CLASS_D, CLASS_C, CLASS_B, CLASS_A };  // the rows of the fleet 
 struct Placement {
     FleetRow fleetRow;
     AircraftLook look;
+    Compass heading;
     int centreX, centreY;
 };
 const Placement IN_PLAY[] = {
-    {CLASS_A, AircraftLook::Approach, 222, 226}, {CLASS_C, AircraftLook::Approach, 460, 400},
-    {CLASS_D, AircraftLook::Approach, 556, 300}, {CLASS_C, AircraftLook::Normal, 300, 300},
-    {CLASS_D, AircraftLook::Normal, 600, 90},    {CLASS_A, AircraftLook::Normal, 120, 400},
-    {CLASS_C, AircraftLook::Crashed, 300, 434},  {CLASS_B, AircraftLook::Crashed, 318, 442},
-    {CLASS_B, AircraftLook::Normal, 560, 410},   {CLASS_A, AircraftLook::Normal, 350, 250},
+    {CLASS_A, AircraftLook::Approach, HeadingN, 248, 240},
+    {CLASS_C, AircraftLook::Approach, HeadingNW, 460, 400},
+    {CLASS_D, AircraftLook::Approach, HeadingNW, 556, 300},
+    {CLASS_C, AircraftLook::Normal, HeadingE, 300, 300},
+    {CLASS_D, AircraftLook::Normal, HeadingSW, 600, 90},
+    {CLASS_A, AircraftLook::Normal, HeadingS, 60, 440},
+    {CLASS_C, AircraftLook::Crashed, HeadingN, 300, 434},
+    {CLASS_B, AircraftLook::Crashed, HeadingN, 318, 442},
+    {CLASS_B, AircraftLook::Normal, HeadingW, 560, 410},
+    {CLASS_A, AircraftLook::Normal, HeadingSE, 350, 250},
 };
 
 // The routes of the sample aircraft on approach, as the game draws them.
-const Coord ROUTE_EAST_WEST[] = {{222, 226}, {246, 200}, {262, 197}, {310, 197}};
+const Coord ROUTE_EAST_WEST[] = {{248, 240}, {250, 206}, {262, 197}, {310, 197}};
 const Coord ROUTE_NORTH_SOUTH[] = {{460, 400}, {440, 380}, {434, 350}, {434, 320}};
 const Coord ROUTE_PAD[] = {{556, 300}, {530, 285}, {502, 267}};
 const Uint8 ROUTE_ALPHA = 100;
@@ -109,6 +117,49 @@ void drawSampleRoutes(SDL_Surface* screen)
     drawRoute(screen, ROUTE_PAD);
 }
 
+// Every look of every class in every heading; the crashed look only facing
+// north, as it is one bitmap for all headings.
+using FleetLooks = SDL_Surface* [NUM_AIRCRAFT_CLASSES][NUM_LOOKS][NUM_HEADINGS];
+
+bool loadFleetLooks(const std::string& dir, SDL_Surface* sheet, FleetLooks& looks)
+{
+    bool complete = true;
+    for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
+        for (int look = 0; look < NUM_LOOKS; ++look) {
+            const AircraftLook kind = AIRCRAFT_LOOKS[look];
+            const int headings = turnsWithHeading(kind) ? NUM_HEADINGS : 1;
+            for (int h = 0; h < headings; ++h) {
+                const std::string file =
+                    headingFile(fileOfLook(FLEET[c], kind), static_cast<Compass>(h));
+                looks[c][look][h] = loadAsScreen(dir, file.c_str(), sheet, true);
+                complete = complete && looks[c][look][h] != nullptr;
+            }
+        }
+    }
+    return complete;
+}
+
+SDL_Surface* lookIn(FleetLooks& looks, int fleetRow, AircraftLook look, Compass heading)
+{
+    return looks[fleetRow][static_cast<int>(look)][turnsWithHeading(look) ? heading : HeadingN];
+}
+
+void drawHeadingGrid(FleetLooks& looks, SDL_Surface* sheet)
+{
+    const AircraftLook turning[] = {AircraftLook::Normal, AircraftLook::Approach};
+    for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
+        for (int t = 0; t < 2; ++t) {
+            const int x = SAMPLE_LEFT + (2 * c + t) * SAMPLE_PITCH;
+            for (int h = 0; h < NUM_HEADINGS; ++h) {
+                blitAt(lookIn(looks, c, turning[t], static_cast<Compass>(h)), sheet, x,
+                       SAMPLE_TOP + h * SAMPLE_PITCH);
+            }
+        }
+        blitAt(lookIn(looks, c, AircraftLook::Crashed, HeadingN), sheet,
+               SAMPLE_LEFT + 2 * c * SAMPLE_PITCH, SAMPLE_TOP + NUM_HEADINGS * SAMPLE_PITCH);
+    }
+}
+
 }  // namespace
 
 bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
@@ -118,29 +169,18 @@ bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
     SDL_Surface* digits = loadAsScreen(bitmapsDir, DIGITS_FILE, sheet, false);
     SDL_Surface* pauseText = loadAsScreen(bitmapsDir, PAUSE_TEXT_FILE, sheet, true);
     SDL_Surface* presskeyText = loadAsScreen(bitmapsDir, PRESSKEY_TEXT_FILE, sheet, true);
-    SDL_Surface* looks[NUM_AIRCRAFT_CLASSES][NUM_LOOKS] = {};
+    FleetLooks looks = {};
     bool complete = sheet != nullptr && background != nullptr && digits != nullptr &&
                     pauseText != nullptr && presskeyText != nullptr;
-    for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
-        for (int look = 0; look < NUM_LOOKS; ++look) {
-            looks[c][look] =
-                loadAsScreen(bitmapsDir, fileOfLook(FLEET[c], AIRCRAFT_LOOKS[look]), sheet, true);
-            complete = complete && looks[c][look] != nullptr;
-        }
-    }
+    complete = loadFleetLooks(bitmapsDir, sheet, looks) && complete;
     if (complete) {
         blitAt(background, sheet, 0, 0);
         drawCounter(digits, sheet, SAMPLE_SCORE, SCORE_X);
         drawCounter(digits, sheet, SAMPLE_HIGHSCORE, HIGHSCORE_X);
         drawSampleRoutes(sheet);
-        for (int c = 0; c < NUM_AIRCRAFT_CLASSES; ++c) {
-            for (int look = 0; look < NUM_LOOKS; ++look) {
-                blitAt(looks[c][look], sheet, SAMPLE_LEFT + look * SAMPLE_PITCH,
-                       SAMPLE_TOP + c * SAMPLE_PITCH);
-            }
-        }
+        drawHeadingGrid(looks, sheet);
         for (const Placement& p : IN_PLAY) {
-            blitCentred(looks[p.fleetRow][static_cast<int>(p.look)], sheet, p.centreX, p.centreY);
+            blitCentred(lookIn(looks, p.fleetRow, p.look, p.heading), sheet, p.centreX, p.centreY);
         }
         blitAt(pauseText, sheet, (SCREEN_WIDTH - pauseText->w) / 2, PAUSE_TEXT_Y);
         blitAt(presskeyText, sheet, (SCREEN_WIDTH - presskeyText->w) / 2, PRESSKEY_TEXT_Y);
@@ -149,9 +189,11 @@ bool renderPreview(const std::string& bitmapsDir, const std::string& sheetPath)
             complete = false;
         }
     }
-    for (auto& classLooks : looks) {
-        for (SDL_Surface* look : classLooks) {
-            SDL_FreeSurface(look);
+    for (const auto& classLooks : looks) {
+        for (const auto& lookHeadings : classLooks) {
+            for (SDL_Surface* look : lookHeadings) {
+                SDL_FreeSurface(look);
+            }
         }
     }
     SDL_FreeSurface(presskeyText);
