@@ -28,7 +28,9 @@ SurfacePtr loadLook(const std::string& gameFile)
 
 Rgb rgbOf(SDL_Surface* s, int x, int y)
 {
-    Uint8 r, g, b;
+    Uint8 r;
+    Uint8 g;
+    Uint8 b;
     SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
     return {r, g, b};
 }
@@ -38,13 +40,15 @@ Rgb rgbOf(SDL_Surface* s, int x, int y)
 // inscribed circle.
 double canopyBearing(SDL_Surface* s, int* outsideCircle)
 {
-    double sumX = 0, sumY = 0;
+    double sumX = 0;
+    double sumY = 0;
     int count = 0;
     *outsideCircle = 0;
     for (int y = 0; y < s->h; ++y) {
         for (int x = 0; x < s->w; ++x) {
             const Rgb c = rgbOf(s, x, y);
-            const double dx = x + 0.5 - s->w / 2.0, dy = y + 0.5 - s->h / 2.0;
+            const double dx = x + 0.5 - s->w / 2.0;
+            const double dy = y + 0.5 - s->h / 2.0;
             *outsideCircle += std::hypot(dx, dy) > s->w / 2.0 && c != Rgb{0, 0, 0};
             if (std::hypot(std::hypot(c[0] - CANOPY[0], c[1] - CANOPY[1]), c[2] - CANOPY[2]) <=
                 CANOPY_TOLERANCE) {
@@ -61,10 +65,12 @@ double canopyBearing(SDL_Surface* s, int* outsideCircle)
 // a quarter turn clockwise and b.
 double quarterTurnMismatch(SDL_Surface* a, SDL_Surface* b)
 {
-    int visible = 0, differing = 0;
+    int visible = 0;
+    int differing = 0;
     for (int y = 0; y < a->h; ++y) {
         for (int x = 0; x < a->w; ++x) {
-            const Rgb turned = rgbOf(a, y, a->w - 1 - x), other = rgbOf(b, x, y);
+            const Rgb turned = rgbOf(a, y, a->w - 1 - x);
+            const Rgb other = rgbOf(b, x, y);
             visible += turned != Rgb{0, 0, 0} || other != Rgb{0, 0, 0};
             differing += std::abs(turned[0] - other[0]) > CHANNEL_TOLERANCE ||
                          std::abs(turned[1] - other[1]) > CHANNEL_TOLERANCE ||
@@ -88,7 +94,7 @@ struct TurningAircraft {
     {
         for (int look = 0; look < 2; ++look) {
             for (int h = 0; h < NUM_HEADINGS; ++h) {
-                const Uint8 shade = static_cast<Uint8>(16 + 24 * h);
+                const auto shade = static_cast<Uint8>(16 + 24 * h);
                 bitmaps[look][h] = makeBitmap(SIZE, SIZE, shade, 200 * (1 - look), 200 * look);
                 looks[look][h] = bitmaps[look][h].get();
             }
@@ -180,7 +186,8 @@ TEST(AircraftHeading, EachLookFacesTheStepAStopKeepsTheLastHeadingAndACrashIsOne
 
 TEST(AircraftHeading, AnAircraftTurnedByAWaypointOrABounceShowsItsNewHeadingInTheNextFrame)
 {
-    const int lastX = 640 - SIZE - 1, lastY = 480 - SIZE - 1;  // the last it reaches
+    const int lastX = 640 - SIZE - 1;
+    const int lastY = 480 - SIZE - 1;  // the last it reaches
     struct Case {
         int x, y, vx, vy;
         bool routed;  // through a waypoint inside it to one far south
