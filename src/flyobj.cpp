@@ -6,7 +6,6 @@ FlyObj::FlyObj(SDL_Surface* normal, SDL_Surface* approach, SDL_Surface* crashed,
       normalSurf(normal),
       approachSurf(approach),
       crashedSurf(crashed),
-      turnsWithHeading(false),
       normalHeadings(),
       approachHeadings()
 {
@@ -19,7 +18,6 @@ void FlyObj::setHeadingLooks(SDL_Surface* const normal[NUM_HEADINGS],
         normalHeadings[h] = normal[h];
         approachHeadings[h] = approach[h];
     }
-    turnsWithHeading = true;
     headingSurfs = surface == approachSurf ? approachHeadings
                    : surface == normalSurf ? normalHeadings
                                            : nullptr;
@@ -28,13 +26,13 @@ void FlyObj::setHeadingLooks(SDL_Surface* const normal[NUM_HEADINGS],
 void FlyObj::setNormal()
 {
     setSurface(normalSurf);
-    headingSurfs = turnsWithHeading ? normalHeadings : nullptr;
+    headingSurfs = hasHeadingLooks() ? normalHeadings : nullptr;
 }
 
 void FlyObj::setOnApproach()
 {
     setSurface(approachSurf);
-    headingSurfs = turnsWithHeading ? approachHeadings : nullptr;
+    headingSurfs = hasHeadingLooks() ? approachHeadings : nullptr;
 }
 
 void FlyObj::setCrashed()

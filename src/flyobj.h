@@ -21,11 +21,12 @@ public:
     void setNormal();
     void setOnApproach();
     void setCrashed();
+    bool hasHeadingLooks() const { return normalHeadings[HeadingN] != nullptr; }
 
     SDL_Surface* normalSurf;  // the three looks are not owned
     SDL_Surface* approachSurf;
     SDL_Surface* crashedSurf;
-    bool turnsWithHeading;  // the two arrays below are filled
+    // Filled by setHeadingLooks; all null for an aircraft with one bitmap a look.
     SDL_Surface* normalHeadings[NUM_HEADINGS];
     SDL_Surface* approachHeadings[NUM_HEADINGS];
 };
