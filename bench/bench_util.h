@@ -1,14 +1,13 @@
-// What the measurements share: numbers read from text, the clock, and order
-// statistics of samples.
+// Numbers read from text, the clock and order statistics, for the measurements.
 #ifndef CORVANE_BENCH_UTIL_H
 #define CORVANE_BENCH_UTIL_H
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
 // The decimal number at the start of text, after optional white space, or
@@ -29,11 +28,11 @@ inline int countOf(const char* text)
     return value > 0 && value <= INT_MAX ? static_cast<int>(value) : 0;
 }
 
+// CLOCK_MONOTONIC, which the launcher and the preloaded probe both read.
 inline long long monotonicNanoseconds()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
 }
 
 // The nearest-rank percentile (0 to 100) of the samples; 0 when there are none.
@@ -42,9 +41,9 @@ inline double percentileOf(std::vector<double> samples, double percent)
     if (samples.empty())
         return 0.0;
     std::sort(samples.begin(), samples.end());
-    const double rank = std::ceil(percent / 100.0 * static_cast<double>(samples.size()));
-    const size_t index = rank < 1.0 ? 0 : static_cast<size_t>(rank) - 1;
-    return samples[std::min(index, samples.size() - 1)];
+    const auto rank =
+        static_cast<size_t>(std::ceil(percent / 100.0 * static_cast<double>(samples.size())));
+    return samples[std::clamp<size_t>(rank, 1, samples.size()) - 1];
 }
 
 inline double medianOf(const std::vector<double>& samples)

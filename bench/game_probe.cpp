@@ -3,15 +3,13 @@
 //   game_probe startup [--runs N] [--binary PATH]
 //   game_probe halt [--seconds N] [--shots DIR] [--binary PATH]
 //
-// startup: N runs (10 by default), each with the time to the first frame
-// (first_frame_probe, preloaded, times the first SDL_Flip from a clock
-// reading taken before the fork), the peak memory (VmHWM) after PLAY_MS of
-// play, and the status after Escape, which must be 0; then one more run
-// under GNU time, for its maximum resident set size.
+// startup: N runs (10 by default), each timing the first frame (the
+// preloaded first_frame_probe reports it), reading VmHWM after PLAY_MS of
+// play and ending with Escape, which must give status 0; one more run under
+// GNU time gives its maximum resident set size.
 // halt: the processor time of the game and of Xvfb over N seconds (10 by
-// default) running, paused with a key, and after the first crash (nobody
-// steers), told apart on screenshots by the pause and press-key texts;
-// --shots keeps those screenshots in DIR.
+// default) running, paused, and after the first crash (nobody steers), told
+// apart on screenshots by the pause and press-key texts; --shots keeps them.
 // --binary measures another build; the SDL library it loaded is printed.
 #include <unistd.h>
 
@@ -114,7 +112,6 @@ struct StartupRun {
     double firstFrameMs = -1.0;
     long long peakKb = -1;
     int status = -1;
-    std::string sdlLibrary;
 };
 
 // One run: the first frame, and after PLAY_MS of play the peak memory, from
@@ -149,7 +146,6 @@ StartupRun startOnce(const XServer& x, const std::string& folder, const Options&
     const size_t peak = status.find("VmHWM:");
     if (!underGnuTime && peak != std::string::npos)
         run.peakKb = numberOr(status.c_str() + peak + std::strlen("VmHWM:"), -1);
-    run.sdlLibrary = sdlLibraryOf(&game);
     run.status = quitGame(x, &game);
     if (underGnuTime)
         run.peakKb = numberOr(readFile(report).c_str(), -1);
@@ -163,8 +159,6 @@ bool measureStartup(const XServer& x, const std::string& folder, const Options& 
     bool failed = false;
     for (int run = 1; run <= options.runs; ++run) {
         const StartupRun r = startOnce(x, folder, options, false);
-        if (run == 1)
-            printf("%s with %s\n", options.binary.c_str(), r.sdlLibrary.c_str());
         printf("run %d: first frame %.1f ms, VmHWM %lld kB, exit status %d\n", run, r.firstFrameMs,
                r.peakKb, r.status);
         failed |= r.firstFrameMs < 0 || r.peakKb < 0 || r.status != 0;
@@ -181,38 +175,30 @@ bool measureStartup(const XServer& x, const std::string& folder, const Options& 
     return !failed && timed.peakKb >= 0 && timed.status == 0;
 }
 
-// What a /proc/<pid>/stat file tells: the command's name in brackets, the
-// parent's pid, and the user plus system time in clock ticks (-1 when the
-// process is gone). Fields are split at spaces: the names of corvane and
-// Xvfb have none.
-struct ProcStat {
-    std::string command;
-    long long parent = -1;
-    long long cpuTicks = -1;
-};
-
-ProcStat readProcStat(const std::string& statFile)
+// User plus system time of a process in clock ticks; -1 when it is gone.
+long long cpuTicksOf(const std::string& statFile)
 {
-    std::istringstream fields(readFile(statFile));
-    ProcStat stat;
+    // After the command's closing parenthesis: the state is field 3, utime 14,
+    // stime 15. A process that is gone leaves an empty file: nothing to read.
+    const std::string stat = readFile(statFile);
+    std::istringstream fields(stat.substr(stat.rfind(')') + 1));
     std::string skipped;
-    fields >> skipped >> stat.command >> skipped >> stat.parent;  // fields 1 to 4
-    for (int field = 5; field < 14; ++field)
+    for (int field = 3; field < 14; ++field)
         fields >> skipped;
     long long user = 0;
     long long system = 0;
-    if (fields >> user >> system)
-        stat.cpuTicks = user + system;
-    return stat;
+    return fields >> user >> system ? user + system : -1;
 }
 
 // The /proc stat file of this process's child with the given command name, or "".
 std::string childStatFile(const std::string& name)
 {
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-        const ProcStat stat = readProcStat(entry.path().string() + "/stat");
-        if (stat.command == "(" + name + ")" && stat.parent == getpid())
-            return entry.path().string() + "/stat";
+    const std::string self = std::to_string(getpid());
+    std::istringstream children(readFile("/proc/" + self + "/task/" + self + "/children"));
+    std::string pid;
+    while (children >> pid) {
+        if (readFile("/proc/" + pid + "/comm") == name + "\n")
+            return "/proc/" + pid + "/stat";
     }
     return "";
 }
@@ -225,23 +211,6 @@ struct HaltedGame {
     ChildProcess& game;
     std::string serverStat;
 };
-
-// Percent of one core that the game and the X server used over the given time.
-void reportCpu(const HaltedGame& h, const char* state)
-{
-    const long long gameBefore = readProcStat(h.game.procFile("stat")).cpuTicks;
-    const long long serverBefore = readProcStat(h.serverStat).cpuTicks;
-    const Clock::time_point start = Clock::now();
-    sleepMs(h.options.seconds * 1000);
-    const long long gameTicks = readProcStat(h.game.procFile("stat")).cpuTicks - gameBefore;
-    const long long serverTicks = readProcStat(h.serverStat).cpuTicks - serverBefore;
-    const double wallS = std::chrono::duration<double>(Clock::now() - start).count();
-    const auto ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
-    printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%\n",
-           state, wallS, 100.0 * static_cast<double>(gameTicks) / ticksPerS / wallS, gameTicks,
-           ticksPerS, 100.0 * static_cast<double>(serverTicks) / ticksPerS / wallS);
-    fflush(stdout);
-}
 
 // Whether nine in ten of the visible pixels of the text bitmap show on the
 // screenshot, centred at y.
@@ -292,10 +261,22 @@ bool waitForScreen(const HaltedGame& h, Screen wanted, const char* name, int tim
     return false;
 }
 
-// Measures a halted state; answers whether its screen lasted.
-bool measureHaltedState(const HaltedGame& h, const char* state, Screen screen)
+// Reports the percent of one core that the game and the X server used over
+// the given time in a state; answers whether the state's screen lasted.
+bool measureState(const HaltedGame& h, const char* state, Screen screen)
 {
-    reportCpu(h, state);
+    const long long gameBefore = cpuTicksOf(h.game.procFile("stat"));
+    const long long serverBefore = cpuTicksOf(h.serverStat);
+    const Clock::time_point start = Clock::now();
+    sleepMs(h.options.seconds * 1000);
+    const long long gameTicks = cpuTicksOf(h.game.procFile("stat")) - gameBefore;
+    const long long serverTicks = cpuTicksOf(h.serverStat) - serverBefore;
+    const double wallS = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
+    printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%\n",
+           state, wallS, 100.0 * static_cast<double>(gameTicks) / ticksPerS / wallS, gameTicks,
+           ticksPerS, 100.0 * static_cast<double>(serverTicks) / ticksPerS / wallS);
+    fflush(stdout);
     if (readScreen(h) == screen)
         return true;
     fprintf(stderr, "the game left the %s screen by itself\n", state);
@@ -307,10 +288,11 @@ bool measureHaltedState(const HaltedGame& h, const char* state, Screen screen)
 bool measureStates(const HaltedGame& h)
 {
     h.x.xdotool({"mousemove", "320", "240"});
-    reportCpu(h, "running");
+    if (!measureState(h, "running", Screen::Play))
+        return false;
     h.x.xdotool({"key", "p"});
     if (!waitForScreen(h, Screen::Paused, "paused", SCREEN_TIMEOUT_MS, SCREEN_POLL_MS) ||
-        !measureHaltedState(h, "paused", Screen::Paused))
+        !measureState(h, "paused", Screen::Paused))
         return false;
     h.x.xdotool({"key", "space"});
     if (!waitForScreen(h, Screen::Play, "play", SCREEN_TIMEOUT_MS, SCREEN_POLL_MS))
@@ -320,7 +302,7 @@ bool measureStates(const HaltedGame& h)
         return false;
     printf("game over %.0f s after resuming\n",
            std::chrono::duration<double>(Clock::now() - resumed).count());
-    return measureHaltedState(h, "game over", Screen::GameOver);
+    return measureState(h, "game over", Screen::GameOver);
 }
 
 bool measureHalt(const XServer& x, const std::string& folder, const Options& options)

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and measurement programs in build/bench (Release, no
-# tests) and runs every measurement in turn, each headed by the machine's
-# load average. Takes about ten minutes; the game-over measurement waits for
-# aircraft to crash on their own. Where sdl12-compat is installed beside the
-# classic SDL 1.2 (Debian's libsdl1.2-compat), the window measurements run
-# once more on it, a few minutes more.
+# tests) and runs each measurement, headed by the load average: about ten
+# minutes, as the game-over measurement waits for a crash. Where sdl12-compat
+# is installed beside the classic SDL 1.2 (Debian's libsdl1.2-compat), the
+# window measurements run once more on it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,26 +1,15 @@
-// What the game's ticks and frames cost, and how evenly its ticks come, on
-// the game's own field with all twenty aircraft flying Routed in two columns
-// of ten lanes, put back where they started every TICKS_BETWEEN_RESTORES
-// ticks so that none leaves its lane, lands or crashes (checked each time).
+// The cost of the game's ticks and frames, and the pace of its ticks, with
+// all twenty aircraft flying Routed in two columns of ten lanes.
 //
 //   tick_bench [benchmark flags] [--x11 | --display NAME] [--pacing SECONDS]
 //
-// On SDL's dummy video driver; with --x11 in a window of an Xvfb of its own
-// (640x480x24), with --display on an X display that is already there.
-// Tick*: the real doGameTickTasks, lastTick set a second back so that it does
-// not wait ("waits" must be 0). Frame*: redraw alone; FrameEveryTileChanges
-// alternates the background with its negative, so every tile changes.
-// "segments" and "line_px" count the routes of the first frame.
-// The linker sends the game's blits, window updates and delays through the
-// wrappers below (--wrap). "frame_us" is the compose and show part of a tick,
-// from the blit of the background on; "send_us" the time in SDL_Flip and
-// SDL_UpdateRects within it; "rest_us" the rest (move, land, collide,
-// marker); "whole" the share of frames sent whole; "rects" the rectangles
-// sent a tick.
-// --pacing runs Pacing alone instead: ticks for the given seconds on the real
-// clock and SDL_Delay, timed from the end of one to the end of the next,
-// with how far each SDL_Delay overslept (the game's naps through the last
-// millisecond of a wait are not timed).
+// On SDL's dummy driver; --x11 starts an Xvfb of its own (640x480x24),
+// --display uses a running one. --pacing runs Pacing alone, for that long.
+// Wrappers (--wrap) of the game's blits, window updates and delays split a
+// tick: "frame_us" from the blit of the background on, "send_us" within it
+// in SDL_Flip and SDL_UpdateRects, "rest_us" before it (move, land, collide);
+// and they time how far each SDL_Delay oversleeps (the game's naps through a
+// wait's last millisecond are not timed).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -45,7 +34,6 @@ using Clock = std::chrono::steady_clock;
 
 const int FRAMES_FOR_MEDIAN = 1000;
 const Uint32 TICK_PERIOD_AGO_MS = 1000;  // lastTick this far back: the period is over
-const double LATE_MARGIN_US = 500.0;     // an interval this much over the period is late
 
 // Aircraft fly at most this many ticks before the fleet is put back where it
 // started: a few pixels, so no aircraft leaves its lane, meets another or
@@ -184,38 +172,52 @@ bool keepFleetInFlight(benchmark::State& state)
     return true;
 }
 
-// One real tick; stops the benchmark and answers false when it ended the game.
-bool tickGoesOn(benchmark::State& state)
-{
-    const bool goesOn = doGameTickTasks();
-    if (!goesOn)
-        state.SkipWithError("a tick ended the game");
-    return goesOn;
-}
-
-// Ticks that find their period over; the iteration time is the tick alone.
-void runTicks(benchmark::State& state, RouteShape shape)
+// Ticks on the fleet. Unpaced, lastTick is set a second back before each, so
+// that it finds its period over and does not wait, and the iteration time is
+// the tick alone. Paced, the ticks keep the game's pace on the real clock,
+// and the iteration time runs from the end of one tick to the end of the next.
+void runTicks(benchmark::State& state, RouteShape shape, bool paced)
 {
     launchFleet(state, shape);
     stamps = Stamps();
+    std::vector<double> ticksUs;
+    ticksUs.reserve(static_cast<size_t>(state.max_iterations));
+    stamps.oversleptUs.reserve(static_cast<size_t>(state.max_iterations));  // not in a tick
     double frameUs = 0.0;
     double sendUs = 0.0;
     double restUs = 0.0;
+    lastTick = SDL_GetTicks();
+    Clock::time_point lastEnd = Clock::now();
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         if (!keepFleetInFlight(state))
             break;
-        lastTick = SDL_GetTicks() - TICK_PERIOD_AGO_MS;
+        if (!paced)
+            lastTick = SDL_GetTicks() - TICK_PERIOD_AGO_MS;
         const Clock::time_point tickStart = Clock::now();
-        if (!tickGoesOn(state))
-            break;
+        const bool goesOn = doGameTickTasks();
         const Clock::time_point tickEnd = Clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(tickEnd - tickStart).count());
+        if (!goesOn) {
+            state.SkipWithError("a tick ended the game");
+            break;
+        }
+        ticksUs.push_back(microsecondsBetween(paced ? lastEnd : tickStart, tickEnd));
+        state.SetIterationTime(ticksUs.back() / 1e6);
+        lastEnd = tickEnd;
         frameUs += microsecondsBetween(stamps.frameStart, tickEnd);
         sendUs += stamps.sendUs;
         restUs += microsecondsBetween(tickStart, stamps.frameStart);
     }
-    const auto ticks =
-        static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    const auto ticks = static_cast<double>(std::max<size_t>(ticksUs.size(), 1));
+    state.counters["median_us"] = medianOf(ticksUs);
+    state.counters["p99_us"] = percentileOf(ticksUs, 99.0);
+    if (paced) {
+        const double spanUs = std::accumulate(ticksUs.begin(), ticksUs.end(), 0.0);
+        state.counters["ticks_per_s"] = static_cast<double>(ticksUs.size()) / spanUs * 1e6;
+        state.counters["overslept_median_us"] = medianOf(stamps.oversleptUs);
+        state.counters["overslept_p99_us"] = percentileOf(stamps.oversleptUs, 99.0);
+        return;
+    }
+    // "whole" is the share of frames sent whole, "rects" the rectangles sent a tick.
     state.counters["frame_us"] = frameUs / ticks;
     state.counters["send_us"] = sendUs / ticks;
     state.counters["rest_us"] = restUs / ticks;
@@ -271,52 +273,19 @@ void runFrames(benchmark::State& state, RouteShape shape, bool everyTileChanges)
     state.counters["send_median_us"] = medianOf(sendUs);
 }
 
-// Ticks on the real clock; the iteration time is the interval from the end
-// of one tick to the end of the next.
-void runPacedTicks(benchmark::State& state)
-{
-    launchFleet(state, RouteShape::Short);
-    std::vector<double> intervalsUs;
-    intervalsUs.reserve(static_cast<size_t>(state.max_iterations));
-    stamps = Stamps();
-    stamps.oversleptUs.reserve(
-        static_cast<size_t>(state.max_iterations));  // no allocation in a tick
-    lastTick = SDL_GetTicks();
-    Clock::time_point lastEnd = Clock::now();
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
-        if (!keepFleetInFlight(state) || !tickGoesOn(state))
-            break;
-        const Clock::time_point end = Clock::now();
-        intervalsUs.push_back(microsecondsBetween(lastEnd, end));
-        state.SetIterationTime(intervalsUs.back() / 1e6);
-        lastEnd = end;
-    }
-    const double spanUs = std::accumulate(intervalsUs.begin(), intervalsUs.end(), 0.0);
-    const double periodUs = 1000.0 * TICK_PERIOD;
-    state.counters["ticks_per_s"] = static_cast<double>(intervalsUs.size()) / spanUs * 1e6;
-    state.counters["median_us"] = medianOf(intervalsUs);
-    state.counters["p99_us"] = percentileOf(intervalsUs, 99.0);
-    state.counters["late"] = static_cast<double>(
-        std::count_if(intervalsUs.begin(), intervalsUs.end(),
-                      [periodUs](double us) { return us > periodUs + LATE_MARGIN_US; }));
-    state.counters["delays"] = static_cast<double>(stamps.oversleptUs.size());
-    state.counters["overslept_median_us"] = medianOf(stamps.oversleptUs);
-    state.counters["overslept_p99_us"] = percentileOf(stamps.oversleptUs, 99.0);
-}
-
 void registerBenchmarks(int pacingSeconds)
 {
     if (pacingSeconds > 0) {
-        benchmark::RegisterBenchmark("Pacing", runPacedTicks)
+        benchmark::RegisterBenchmark("Pacing", runTicks, RouteShape::Short, true)
             ->UseManualTime()
             ->Iterations(static_cast<benchmark::IterationCount>(pacingSeconds) * 1000 / TICK_PERIOD)
             ->Unit(benchmark::kMillisecond);
         return;
     }
-    benchmark::RegisterBenchmark("TickShortRoutes", runTicks, RouteShape::Short)
+    benchmark::RegisterBenchmark("TickShortRoutes", runTicks, RouteShape::Short, false)
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("TickFullRoutes", runTicks, RouteShape::Full)
+    benchmark::RegisterBenchmark("TickFullRoutes", runTicks, RouteShape::Full, false)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
     const struct {
@@ -422,23 +391,20 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(kept, argv))
         return 1;
 
-    std::string driver = display.empty() ? "dummy" : "x11 on " + display;
-    std::unique_ptr<XServer> xServer;
-    if (ownXvfb) {
-        xServer = std::make_unique<XServer>();
-        display = xServer->name();
-        driver = "x11, own Xvfb 640x480x24";
-    }
-    if (ownXvfb && !xServer->ready()) {
+    const std::unique_ptr<XServer> xServer = ownXvfb ? std::make_unique<XServer>() : nullptr;
+    if (xServer && !xServer->ready()) {
         fprintf(stderr, "Couldn't start Xvfb\n");
         return 1;
     }
+    display = xServer ? xServer->name() : display;
     setenv("SDL_VIDEODRIVER", display.empty() ? "dummy" : "x11", 1);
     setenv("DISPLAY", display.c_str(), 1);
     if (!openField())
         return 1;
     registerBenchmarks(pacingSeconds);
-    benchmark::AddCustomContext("video_driver", driver);
+    benchmark::AddCustomContext(
+        "video_driver",
+        display.empty() ? "dummy" : "x11 on " + display + (ownXvfb ? ", own Xvfb" : ""));
     const SDL_version* linked = SDL_Linked_Version();
     benchmark::AddCustomContext("sdl_linked", std::to_string(linked->major) + "." +
                                                   std::to_string(linked->minor) + "." +
