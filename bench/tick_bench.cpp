@@ -1,101 +1,198 @@
-// The work of one game tick without its pacing wait, and the time a frame
-// takes, with all twenty aircraft in flight.
+// The cost of the game's ticks and frames, and the pace of its ticks, with
+// all twenty aircraft flying Routed in two columns of ten lanes.
 //
-//   tick_bench [benchmark flags] [--x11 | --display NAME] [--screen-bpp N]
+//   tick_bench [benchmark flags] [--x11 | --display NAME] [--pacing SECONDS]
 //
-// Runs on SDL's dummy video driver, with --x11 in a window of an Xvfb server
-// of its own (640x480, 24 bits deep), or with --display in a window on an X
-// display that is already there. --screen-bpp tries a screen of another depth
-// than the game's 16 bits, to see what the conversion in the flip costs.
-//
-// Ticks run on the real doGameTickTasks; before each one lastTick is set a
-// second into the past, so the tick finds its period over and does not wait
-// (the count of waits is reported, and must be 0). "segments" and "line_px"
-// are the route segments and line pixels of the first frame; the aircraft
-// use up a few waypoints before the fleet is put back, and "segments_min" is
-// the fewest segments seen at those moments.
-//
-// The linker sends the game's blits, updates of the window and delays
-// through the wrappers below (--wrap), which take the time at the start of
-// the frame (the blit of the background) and around each SDL_Flip and
-// SDL_UpdateRects: "frame_us" is the compose and show part of a tick (with
-// the pacing check and stamp after it, about a microsecond), "send_us" the
-// time in those two calls within it, "rest_us" the rest (move, land,
-// collide, marker). "whole" is the share of frames sent whole, "rects" the
-// rectangles sent per frame.
-//
-// FrameEveryTileChanges is the worst case of showing only what changed:
-// the background alternates with its negative, so every tile of every frame
-// differs from the one shown before.
+// On SDL's dummy driver; --x11 starts an Xvfb of its own (640x480x24),
+// --display uses a running one. --pacing runs Pacing alone, for that long.
+// Wrappers (--wrap) of the game's blits, window updates and delays split a
+// tick: "frame_us" from the blit of the background on, "send_us" within it
+// in SDL_Flip and SDL_UpdateRects, "rest_us" before it (move, land, collide);
+// and they time how far each SDL_Delay oversleeps (the game's naps through a
+// wait's last millisecond are not timed).
 #include <benchmark/benchmark.h>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
-#include "bench_args.h"
-#include "bench_stats.h"
-#include "flight_field.h"
+#include "bench_util.h"
+#include "skyrel_main.h"
 #include "x_session.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const Uint32 TICK_PERIOD_AGO_MS = 1000;  // lastTick this far back: the period is over
 const int FRAMES_FOR_MEDIAN = 1000;
+const Uint32 TICK_PERIOD_AGO_MS = 1000;  // lastTick this far back: the period is over
 
-struct FrameStamps {
+// Aircraft fly at most this many ticks before the fleet is put back where it
+// started: a few pixels, so no aircraft leaves its lane, meets another or
+// uses up more than a few waypoints of its route.
+const int TICKS_BETWEEN_RESTORES = 100;
+
+// Lanes: two columns of ten rows; the aircraft of the left column head
+// right, those of the right column head left.
+const int LANE_ROWS = 10;
+const int FIRST_LANE_Y = 12;
+const int LANE_PITCH = 46;            // the largest aircraft is 26 pixels high
+const int COLUMN_MARGIN = 10;         // from the screen's side to the aircraft
+const unsigned int BLANK_COLOUR = 0;  // what the game fills behind a sprite
+
+// A route begins this far ahead of the aircraft's leading edge, so that its
+// first waypoint is not already reached.
+const int ROUTE_LEAD = 2;
+
+// Short routes: 100 segments, each 3 pixels ahead and 4 up or down (5 long).
+// Full routes: PATH_CAPACITY waypoints, the first two 20 pixels apart along
+// the lane, then steps of 16 across and 12 up or down (20 long).
+const unsigned int SHORT_ROUTE_SEGMENTS = 100;
+const int SHORT_STEP_AHEAD = 3;
+const int SHORT_STEP_ASIDE = 4;
+const int FULL_SPACING = 20;
+const int FULL_STEP_ACROSS = 16;
+const int FULL_STEP_ASIDE = 12;
+
+enum class RouteShape { None, Short, Full };
+
+// The times and counts the wrappers take.
+struct Stamps {
     Clock::time_point frameStart;
     double sendUs = 0.0;  // in SDL_Flip and SDL_UpdateRects since frameStart
     long long wholeSends = 0;
     long long rectsSent = 0;
-    long long waits = 0;
+    std::vector<double> oversleptUs;  // by each SDL_Delay: one per wait
 };
 // NOLINTNEXTLINE(cert-err58-cpp): time_point's constructor cannot throw; it is only not noexcept
-FrameStamps frameStamps;
+Stamps stamps;
 
 double microsecondsBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double, std::micro>(to - from).count();
 }
 
-void reportRoutes(benchmark::State& state)
+// Adds waypoints from (x, y) on, each a step (stepX, stepY) after the last,
+// until the route holds the given number; a step turns back where it would
+// leave the screen across, or the band from yLow to yHigh up and down.
+void addZigZag(PathSprite* aircraft, int x, int y, int stepX, int stepY, int yLow, int yHigh,
+               Uint32 waypoints)
 {
-    state.counters["segments"] = static_cast<double>(countDrawnSegments());
-    state.counters["line_px"] = static_cast<double>(countDrawnLinePixels());
+    aircraft->addToPath(x, y);
+    while (aircraft->pathLen < waypoints) {
+        stepX = x + stepX < 0 || x + stepX >= SCREEN_WIDTH ? -stepX : stepX;
+        stepY = y + stepY < yLow || y + stepY > yHigh ? -stepY : stepY;
+        x += stepX;
+        y += stepY;
+        aircraft->addToPath(x, y);
+    }
 }
 
-// Ticks on the fleet, put back where it started every TICKS_BETWEEN_RESTORES
-// ticks; the iteration time is the tick alone.
-void runTicks(benchmark::State& state, RouteShape shape)
+// The fleet as launched, and the ticks it has flown since it was put back.
+std::vector<FlyObj> fleetStart;
+int ticksSinceRestore = 0;
+
+// Puts all twenty aircraft in flight in their lanes, each heading for the
+// middle of the screen, Routed on a route of the given shape (Flying on none),
+// and counts the route segments that the next frame draws and the pixels
+// their lines cover: drawPathRGBA draws the segments ending at waypoints
+// max(pathPos, 1) to pathLen - 1, a line the pixels of its longer axis, both
+// ends included.
+void launchFleet(benchmark::State& state, RouteShape shape)
 {
-    launchFleet(shape);
-    const FleetSnapshot start = saveFleet();
-    reportRoutes(state);
-    frameStamps = FrameStamps();
+    delete marker;
+    marker = nullptr;
+    score = 0;
+    fleetStart.clear();
+    ticksSinceRestore = 0;
+    long long segments = 0;
+    long long linePixels = 0;
+    for (unsigned int i = 0; i < numsprites; ++i) {
+        PathSprite* a = sprites[i];
+        const bool leftColumn = static_cast<int>(i) < LANE_ROWS;
+        const int heading = leftColumn ? 1 : -1;
+        const int x = leftColumn ? COLUMN_MARGIN : SCREEN_WIDTH - COLUMN_MARGIN - a->getWidth();
+        a->remove(screen, BLANK_COLOUR);
+        a->setPos(x, FIRST_LANE_Y + static_cast<int>(i) % LANE_ROWS * LANE_PITCH);
+        a->setVelocity(heading, 0);
+        a->visible = true;
+        a->state = shape == RouteShape::None ? Flying : Routed;
+        // Spread the steps of each class over different ticks.
+        a->moveDelay = static_cast<Sint32>(i) % (MOVE_PERIOD - a->speed + 1);
+        const int startX = (heading > 0 ? x + a->getWidth() - 1 : x) + heading * ROUTE_LEAD;
+        const int y = a->getCPosY();
+        const int aside = SHORT_STEP_ASIDE / 2;
+        if (shape == RouteShape::Short) {
+            addZigZag(a, startX, y - aside, heading * SHORT_STEP_AHEAD, SHORT_STEP_ASIDE, y - aside,
+                      y + aside, SHORT_ROUTE_SEGMENTS + 1);
+        } else if (shape == RouteShape::Full) {
+            // Straight on along the lane first: between two restores of the
+            // fleet no aircraft gets past these two waypoints.
+            a->addToPath(startX, y);
+            addZigZag(a, startX + heading * FULL_SPACING, y, heading * FULL_STEP_ACROSS,
+                      i % 2 == 0 ? FULL_STEP_ASIDE : -FULL_STEP_ASIDE, 0, SCREEN_HEIGHT - 1,
+                      PATH_CAPACITY);
+        }
+        for (Uint32 k = std::max<Uint32>(a->pathPos, 1); k < a->pathLen; ++k) {
+            const int dx = std::abs(a->path[k].x - a->path[k - 1].x);
+            const int dy = std::abs(a->path[k].y - a->path[k - 1].y);
+            linePixels += std::max(dx, dy) + 1;
+            ++segments;
+        }
+        fleetStart.push_back(*static_cast<FlyObj*>(a));
+    }
+    state.counters["segments"] = static_cast<double>(segments);
+    state.counters["line_px"] = static_cast<double>(linePixels);
+}
+
+// Every TICKS_BETWEEN_RESTORES ticks, puts the fleet back where it started,
+// after checking that every aircraft is still visible, Routed and on its
+// route. Stops the benchmark and answers false when one is not.
+bool keepFleetInFlight(benchmark::State& state)
+{
+    if (ticksSinceRestore++ < TICKS_BETWEEN_RESTORES)
+        return true;
+    ticksSinceRestore = 1;
+    for (unsigned int i = 0; i < numsprites; ++i) {
+        const PathSprite* a = sprites[i];
+        if (!a->visible || a->state != Routed || a->pathLen == 0) {
+            state.SkipWithError(("aircraft " + std::to_string(i) + " left flight").c_str());
+            return false;
+        }
+        *static_cast<FlyObj*>(sprites[i]) = fleetStart[i];
+    }
+    return true;
+}
+
+// Ticks on the fleet. Unpaced, lastTick is set a second back before each, so
+// that it finds its period over and does not wait, and the iteration time is
+// the tick alone. Paced, the ticks keep the game's pace on the real clock,
+// and the iteration time runs from the end of one tick to the end of the next.
+void runTicks(benchmark::State& state, RouteShape shape, bool paced)
+{
+    launchFleet(state, shape);
+    stamps = Stamps();
+    std::vector<double> ticksUs;
+    ticksUs.reserve(static_cast<size_t>(state.max_iterations));
+    stamps.oversleptUs.reserve(static_cast<size_t>(state.max_iterations));  // not in a tick
     double frameUs = 0.0;
     double sendUs = 0.0;
     double restUs = 0.0;
-    long long ticks = 0;
-    long long fewestSegments = countDrawnSegments();
-    int sinceRestore = 0;
+    lastTick = SDL_GetTicks();
+    Clock::time_point lastEnd = Clock::now();
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
-        if (sinceRestore == TICKS_BETWEEN_RESTORES) {
-            const std::string lost = findAircraftOutOfFlight();
-            if (!lost.empty()) {
-                state.SkipWithError(lost.c_str());
-                break;
-            }
-            fewestSegments = std::min(fewestSegments, countDrawnSegments());
-            restoreFleet(start);
-            sinceRestore = 0;
-        }
-        lastTick = SDL_GetTicks() - TICK_PERIOD_AGO_MS;
+        if (!keepFleetInFlight(state))
+            break;
+        if (!paced)
+            lastTick = SDL_GetTicks() - TICK_PERIOD_AGO_MS;
         const Clock::time_point tickStart = Clock::now();
         const bool goesOn = doGameTickTasks();
         const Clock::time_point tickEnd = Clock::now();
@@ -103,41 +200,30 @@ void runTicks(benchmark::State& state, RouteShape shape)
             state.SkipWithError("a tick ended the game");
             break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(tickEnd - tickStart).count());
-        frameUs += microsecondsBetween(frameStamps.frameStart, tickEnd);
-        sendUs += frameStamps.sendUs;
-        restUs += microsecondsBetween(tickStart, frameStamps.frameStart);
-        ++ticks;
-        ++sinceRestore;
+        ticksUs.push_back(microsecondsBetween(paced ? lastEnd : tickStart, tickEnd));
+        state.SetIterationTime(ticksUs.back() / 1e6);
+        lastEnd = tickEnd;
+        frameUs += microsecondsBetween(stamps.frameStart, tickEnd);
+        sendUs += stamps.sendUs;
+        restUs += microsecondsBetween(tickStart, stamps.frameStart);
     }
-    if (ticks > 0) {
-        const auto n = static_cast<double>(ticks);
-        state.counters["frame_us"] = frameUs / n;
-        state.counters["send_us"] = sendUs / n;
-        state.counters["rest_us"] = restUs / n;
-        state.counters["whole"] = static_cast<double>(frameStamps.wholeSends) / n;
-        state.counters["rects"] = static_cast<double>(frameStamps.rectsSent) / n;
+    const auto ticks = static_cast<double>(std::max<size_t>(ticksUs.size(), 1));
+    state.counters["median_us"] = medianOf(ticksUs);
+    state.counters["p99_us"] = percentileOf(ticksUs, 99.0);
+    if (paced) {
+        const double spanUs = std::accumulate(ticksUs.begin(), ticksUs.end(), 0.0);
+        state.counters["ticks_per_s"] = static_cast<double>(ticksUs.size()) / spanUs * 1e6;
+        state.counters["overslept_median_us"] = medianOf(stamps.oversleptUs);
+        state.counters["overslept_p99_us"] = percentileOf(stamps.oversleptUs, 99.0);
+        return;
     }
-    state.counters["segments_min"] = static_cast<double>(fewestSegments);
-    state.counters["waits"] = static_cast<double>(frameStamps.waits);
-}
-
-// redraw alone, FRAMES_FOR_MEDIAN times on the freshly launched fleet.
-void runFrames(benchmark::State& state, RouteShape shape)
-{
-    launchFleet(shape);
-    reportRoutes(state);
-    std::vector<double> frameUs;
-    frameUs.reserve(FRAMES_FOR_MEDIAN);
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
-        const Clock::time_point start = Clock::now();
-        redraw();
-        const Clock::time_point end = Clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        frameUs.push_back(microsecondsBetween(start, end));
-    }
-    state.counters["median_us"] = medianOf(frameUs);
-    state.counters["p99_us"] = percentileOf(frameUs, 99.0);
+    // "whole" is the share of frames sent whole, "rects" the rectangles sent a tick.
+    state.counters["frame_us"] = frameUs / ticks;
+    state.counters["send_us"] = sendUs / ticks;
+    state.counters["rest_us"] = restUs / ticks;
+    state.counters["whole"] = static_cast<double>(stamps.wholeSends) / ticks;
+    state.counters["rects"] = static_cast<double>(stamps.rectsSent) / ticks;
+    state.counters["waits"] = static_cast<double>(stamps.oversleptUs.size());
 }
 
 // A copy of the background with every pixel inverted.
@@ -154,14 +240,13 @@ SDL_Surface* makeNegative(SDL_Surface* background)
     return negative;
 }
 
-// redraw on backgrounds that alternate with their negative: every tile of
-// every frame changes. No routes, so the frame is as cheap to compose as
-// FrameNoRoutes.
-void BM_FrameEveryTileChanges(benchmark::State& state)
+// redraw alone on the freshly launched fleet; with everyTileChanges on
+// backgrounds that alternate with their negative.
+void runFrames(benchmark::State& state, RouteShape shape, bool everyTileChanges)
 {
-    launchFleet(RouteShape::None);
+    launchFleet(state, shape);
     SDL_Surface* background = bgSurf;
-    SDL_Surface* negative = makeNegative(background);
+    SDL_Surface* negative = everyTileChanges ? makeNegative(background) : background;
     if (!negative) {
         state.SkipWithError("no copy of the background");
         return;
@@ -169,100 +254,73 @@ void BM_FrameEveryTileChanges(benchmark::State& state)
     std::vector<double> frameUs;
     std::vector<double> sendUs;
     frameUs.reserve(FRAMES_FOR_MEDIAN);
+    sendUs.reserve(FRAMES_FOR_MEDIAN);
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         bgSurf = bgSurf == background ? negative : background;
-        frameStamps.sendUs = 0.0;
+        stamps.sendUs = 0.0;
         const Clock::time_point start = Clock::now();
         redraw();
         const Clock::time_point end = Clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         frameUs.push_back(microsecondsBetween(start, end));
-        sendUs.push_back(frameStamps.sendUs);
+        sendUs.push_back(stamps.sendUs);
     }
     bgSurf = background;
-    SDL_FreeSurface(negative);
+    if (negative != background)
+        SDL_FreeSurface(negative);
     state.counters["median_us"] = medianOf(frameUs);
     state.counters["p99_us"] = percentileOf(frameUs, 99.0);
     state.counters["send_median_us"] = medianOf(sendUs);
 }
 
-void BM_TickShortRoutes(benchmark::State& state)
+void registerBenchmarks(int pacingSeconds)
 {
-    runTicks(state, RouteShape::Short);
-}
-
-void BM_TickFullRoutes(benchmark::State& state)
-{
-    runTicks(state, RouteShape::Full);
-}
-
-void BM_FrameNoRoutes(benchmark::State& state)
-{
-    runFrames(state, RouteShape::None);
-}
-
-void BM_FrameShortRoutes(benchmark::State& state)
-{
-    runFrames(state, RouteShape::Short);
-}
-
-void BM_FrameFullRoutes(benchmark::State& state)
-{
-    runFrames(state, RouteShape::Full);
-}
-
-BENCHMARK(BM_TickShortRoutes)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_TickFullRoutes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FrameNoRoutes)
-    ->UseManualTime()
-    ->Iterations(FRAMES_FOR_MEDIAN)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FrameEveryTileChanges)
-    ->UseManualTime()
-    ->Iterations(FRAMES_FOR_MEDIAN)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FrameShortRoutes)
-    ->UseManualTime()
-    ->Iterations(FRAMES_FOR_MEDIAN)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FrameFullRoutes)
-    ->UseManualTime()
-    ->Iterations(FRAMES_FOR_MEDIAN)
-    ->Unit(benchmark::kMillisecond);
-
-// Where the frames go, from the arguments that are not the benchmark's own.
-struct DisplayChoice {
-    bool ownXvfb = false;
-    std::string display;  // an X display that is already there
-    int screenBpp = SCREEN_BPP;
-};
-
-// Takes --x11, --display NAME and --screen-bpp N out of the arguments.
-DisplayChoice takeDisplayChoice(int* argc, char** argv)
-{
-    DisplayChoice choice;
-    int kept = 1;
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strcmp(argv[i], "--x11") == 0)
-            choice.ownXvfb = true;
-        else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < *argc)
-            choice.display = argv[++i];
-        else if (std::strcmp(argv[i], "--screen-bpp") == 0 && i + 1 < *argc)
-            choice.screenBpp = countOr(argv[++i], 0);
-        else
-            argv[kept++] = argv[i];
+    if (pacingSeconds > 0) {
+        benchmark::RegisterBenchmark("Pacing", runTicks, RouteShape::Short, true)
+            ->UseManualTime()
+            ->Iterations(static_cast<benchmark::IterationCount>(pacingSeconds) * 1000 / TICK_PERIOD)
+            ->Unit(benchmark::kMillisecond);
+        return;
     }
-    *argc = kept;
-    return choice;
+    benchmark::RegisterBenchmark("TickShortRoutes", runTicks, RouteShape::Short, false)
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("TickFullRoutes", runTicks, RouteShape::Full, false)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    const struct {
+        const char* name;
+        RouteShape shape;
+        bool everyTileChanges;
+    } frames[] = {{"FrameNoRoutes", RouteShape::None, false},
+                  {"FrameEveryTileChanges", RouteShape::None, true},
+                  {"FrameShortRoutes", RouteShape::Short, false},
+                  {"FrameFullRoutes", RouteShape::Full, false}};
+    for (const auto& frame : frames) {
+        benchmark::RegisterBenchmark(frame.name, runFrames, frame.shape, frame.everyTileChanges)
+            ->UseManualTime()
+            ->Iterations(FRAMES_FOR_MEDIAN)
+            ->Unit(benchmark::kMicrosecond);
+    }
 }
 
-std::string describeDisplay(const DisplayChoice& choice)
+// Starts SDL with the game's video mode in the build folder and builds the
+// game's field from the bitmaps there. Prints what failed and answers false.
+bool openField()
 {
-    if (choice.ownXvfb)
-        return "x11, own Xvfb 640x480x24";
-    if (!choice.display.empty())
-        return "x11 on " + choice.display;
-    return "dummy";
+    if (chdir(CORVANE_GAME_FOLDER) != 0 || SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "Couldn't start SDL in %s: %s\n", CORVANE_GAME_FOLDER, SDL_GetError());
+        return false;
+    }
+    screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
+    if (!screen) {
+        fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+        return false;
+    }
+    if (!loadInterfaceBitmaps())
+        return false;
+    buildAirfield();
+    return buildFleet();
 }
 
 }  // namespace
@@ -280,8 +338,8 @@ void __real_SDL_Delay(Uint32 ms);
 int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect)
 {
     if (src == bgSurf) {
-        frameStamps.frameStart = Clock::now();
-        frameStamps.sendUs = 0.0;
+        stamps.frameStart = Clock::now();
+        stamps.sendUs = 0.0;
     }
     return __real_SDL_UpperBlit(src, srcRect, dst, dstRect);
 }
@@ -290,8 +348,8 @@ int __wrap_SDL_Flip(SDL_Surface* surface)
 {
     const Clock::time_point start = Clock::now();
     const int result = __real_SDL_Flip(surface);
-    frameStamps.sendUs += microsecondsBetween(start, Clock::now());
-    ++frameStamps.wholeSends;
+    stamps.sendUs += microsecondsBetween(start, Clock::now());
+    ++stamps.wholeSends;
     return result;
 }
 
@@ -299,14 +357,15 @@ void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
 {
     const Clock::time_point start = Clock::now();
     __real_SDL_UpdateRects(screen, numrects, rects);
-    frameStamps.sendUs += microsecondsBetween(start, Clock::now());
-    frameStamps.rectsSent += numrects;
+    stamps.sendUs += microsecondsBetween(start, Clock::now());
+    stamps.rectsSent += numrects;
 }
 
 void __wrap_SDL_Delay(Uint32 ms)
 {
-    ++frameStamps.waits;
+    const Clock::time_point start = Clock::now();
     __real_SDL_Delay(ms);
+    stamps.oversleptUs.push_back(microsecondsBetween(start, Clock::now()) - 1000.0 * ms);
 }
 }
 // NOLINTEND(bugprone-reserved-identifier)
@@ -314,22 +373,42 @@ void __wrap_SDL_Delay(Uint32 ms)
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    const DisplayChoice choice = takeDisplayChoice(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    // Takes --x11, --display NAME and --pacing SECONDS out of the arguments.
+    bool ownXvfb = false;
+    std::string display;
+    int pacingSeconds = 0;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--x11") == 0)
+            ownXvfb = true;
+        else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc)
+            display = argv[++i];
+        else if (std::strcmp(argv[i], "--pacing") == 0 && i + 1 < argc && countOf(argv[i + 1]) > 0)
+            pacingSeconds = countOf(argv[++i]);
+        else
+            argv[kept++] = argv[i];
+    }
+    if (benchmark::ReportUnrecognizedArguments(kept, argv))
         return 1;
 
-    std::unique_ptr<XServer> xServer;
-    if (!selectDisplay(choice.ownXvfb, choice.display, &xServer))
+    const std::unique_ptr<XServer> xServer = ownXvfb ? std::make_unique<XServer>() : nullptr;
+    if (xServer && !xServer->ready()) {
+        fprintf(stderr, "Couldn't start Xvfb\n");
         return 1;
-    if (!openField(CORVANE_GAME_FOLDER, choice.screenBpp))
+    }
+    display = xServer ? xServer->name() : display;
+    setenv("SDL_VIDEODRIVER", display.empty() ? "dummy" : "x11", 1);
+    setenv("DISPLAY", display.c_str(), 1);
+    if (!openField())
         return 1;
-    benchmark::AddCustomContext("video_driver", describeDisplay(choice));
-    benchmark::AddCustomContext("screen_bpp", std::to_string(screen->format->BitsPerPixel));
+    registerBenchmarks(pacingSeconds);
+    benchmark::AddCustomContext(
+        "video_driver",
+        display.empty() ? "dummy" : "x11 on " + display + (ownXvfb ? ", own Xvfb" : ""));
     const SDL_version* linked = SDL_Linked_Version();
     benchmark::AddCustomContext("sdl_linked", std::to_string(linked->major) + "." +
                                                   std::to_string(linked->minor) + "." +
                                                   std::to_string(linked->patch));
-
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     SDL_Quit();
