@@ -26,6 +26,7 @@ namespace {
 using Colour = std::array<double, 3>;  // sRGB, 0 to 255, or linear, 0 to 1
 using Matrix = std::array<double, 9>;  // by rows
 const Colour BLACK = {0, 0, 0};
+const Matrix LUMA = {0.2126, 0.7152, 0.0722};  // its first row gives the luminance
 
 // A bitmap the game names "bitmaps/NAME", w x h, and its heading when it is
 // an aircraft look. Black is transparent in the keyed ones; texts need only
@@ -65,13 +66,10 @@ protected:
             v = v <= 10.31475 ? v / 255 / 12.92 : std::pow((v / 255 + 0.055) / 1.055, 2.4);
         return c;
     }
-    static double luminance(const Colour& c)
-    {
-        return times({0.2126, 0.7152, 0.0722}, linear(c))[0];
-    }
+    static double luminance(const Colour& c) { return times(LUMA, linear(c))[0]; }
     static double contrast(double a, double b)
     {
-        return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+        return (std::max(a, b) + .05) / (std::min(a, b) + .05);
     }
     // CIELAB of a linear colour, white being D65.
     static Colour lab(const Colour& l)
