@@ -1,312 +1,290 @@
-// The sprites on real surfaces: rectangles, pace, steering, bounces,
-// drawing, aircraft looks, landing targets and the spawn marker.
+// The sprites on real surfaces: pace, steering and bounces with the heading an
+// aircraft is drawn in, its looks, hit tests, drawing, routes, landing targets
+// and the spawn marker.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "flyobj.h"
 #include "test_surfaces.h"
 
 namespace {
 
-const int W = 10;  // the test sprites' bitmap: W x H, red
+const int W = 10;  // every test look but the crashed one: W x H
 const int H = 8;
+const int CRASHED = 2 * NUM_HEADINGS;  // looks: normal by heading, approach by heading, crashed
 
 class Sprites : public ::testing::Test {
 protected:
     SurfacePtr canvas = makeBitmap(640, 480);
-    SurfacePtr red = makeBitmap(W, H, 255, 0, 0);
-    const Uint32 RED = pixelAt(red.get(), 0, 0);
+    SurfacePtr bitmaps[CRASHED + 1];
+    SDL_Surface* looks[CRASHED + 1] = {};
     Target runway{200, 100, 100, 20, 160, 100, 40, 20, 1};  // approached from the west
     Target pad{400, 300, 20, 20, 394, 294, 32, 32, 3};
     Target* field[2] = {&pad, &runway};
 
-    // A visible, Flying sprite that steps on every call of move.
-    PathSprite flying(int x, int y, int type = 1)
+    // Look i is red 8 * (i + 1), so that the five red bits of 565 hold i + 1.
+    Sprites()
     {
-        PathSprite s(red.get(), x, y, 0, 0, 1.0f, type);
-        s.visible = true;
-        s.state = Flying;
-        return s;
+        for (int i = 0; i <= CRASHED; ++i) {
+            const auto red = static_cast<Uint8>(8 * (i + 1));
+            bitmaps[i] = makeBitmap(i < CRASHED ? W : 14, i < CRASHED ? H : 6, red, 99, 0);
+            looks[i] = bitmaps[i].get();
+        }
+    }
+    int shownAt(int x, int y) { return static_cast<int>(pixelAt(canvas.get(), x, y) >> 11) - 1; }
+    std::string shown(int x, int y) { return std::to_string(shownAt(x, y)); }
+
+    // A visible, Flying aircraft that steps on every call of move.
+    std::unique_ptr<FlyObj> aircraft(int x, int y, int type = 1, bool headingLooks = true)
+    {
+        auto a = std::make_unique<FlyObj>(looks[HeadingN], looks[NUM_HEADINGS], looks[CRASHED],
+                                          1.0f, type);
+        if (headingLooks)
+            a->setHeadingLooks(looks, looks + NUM_HEADINGS);
+        a->setPos(x, y);
+        a->visible = true;
+        a->state = Flying;
+        return a;
     }
 };
 
-TEST(Rectangles, LeftAndTopEdgesAreInsideAndOnlyTheFirstRectanglesCornersCount)
-{
-    SDL_Rect r = rectOf(10, 20, 5, 5);
-    for (const auto& [x, y, inside] : std::vector<std::tuple<int, int, bool>>{{10, 20, true},
-                                                                              {14, 24, true},
-                                                                              {15, 20, false},
-                                                                              {10, 25, false},
-                                                                              {9, 20, false},
-                                                                              {10, 19, false}})
-        EXPECT_EQ(ptInRect(x, y, &r), inside) << x << "," << y;
-    SDL_Rect wide = rectOf(30000, 30000, 30000, 30000);  // would wrap in 16 bits
-    EXPECT_TRUE(ptInRect(59999, 59999, &wide));
-    // Each corner of a alone, the far ones one pixel outside a.
-    SDL_Rect a = rectOf(0, 0, 10, 10);
-    for (SDL_Rect b :
-         {rectOf(-5, -5, 6, 6), rectOf(-5, 10, 6, 6), rectOf(10, -5, 6, 6), rectOf(10, 10, 6, 6)}) {
-        SDL_Rect beyond = rectOf(b.x + (b.x > 0 ? 1 : -1), b.y + (b.y > 0 ? 1 : -1), 6, 6);
-        EXPECT_TRUE(rectInRect(&a, &b) && !rectInRect(&a, &beyond)) << b.x << "," << b.y;
-    }
-    SDL_Rect inner = rectOf(2, 2, 4, 4);
-    EXPECT_TRUE(!rectInRect(&a, &inner) && rectInRect(&inner, &a));
-}
-
 TEST_F(Sprites, PaceIsFortyTimesTheFactorAndAStepComesEveryFortyFirstMinusPaceCalls)
 {
-    for (const auto& [factor, pace] : std::vector<std::pair<float, int>>{{0.45f, 17},
-                                                                         {0.6f, 24},
-                                                                         {0.75f, 30},
-                                                                         {0.85f, 34},
-                                                                         {1.0f, 40},
-                                                                         {2.0f, 40},
-                                                                         {0.0f, 0},
-                                                                         {-1.0f, 0},
-                                                                         {NAN, 0}}) {
-        PathSprite s(red.get(), 100, 100, 0, 0, factor, 1);
-        EXPECT_EQ(s.speed, pace) << factor;
-        s.visible = pace > 0;
+    const std::pair<float, int> paces[] = {{0.45f, 17}, {0.6f, 24}, {0.75f, 30},
+                                           {0.85f, 34}, {1.0f, 40}, {2.0f, 40},
+                                           {0.0f, 0},   {-1.0f, 0}, {NAN, 0}};
+    for (const auto& [factor, pace] : paces) {
+        PathSprite s(looks[0], 100, 100, 0, 0, factor, 1);
+        s.visible = true;
         s.setVelocity(1, 0);
-        std::string steps;
-        for (int call = 1; call <= 3 * (MOVE_PERIOD + 1 - pace); ++call) {
-            const int before = s.getPosX();
+        std::vector<int> stepCalls;
+        for (int call = 1; stepCalls.size() < 2 && call <= 2 * (MOVE_PERIOD + 1); ++call) {
             s.move(canvas.get(), 0);
-            steps += s.getPosX() != before ? std::to_string(call) + " " : "";
+            if (s.getPosX() != 100 + static_cast<int>(stepCalls.size()))
+                stepCalls.push_back(call);
         }
-        const int period = MOVE_PERIOD + 1 - pace;
-        EXPECT_EQ(steps, pace == 0 ? ""
-                                   : std::to_string(period) + " " + std::to_string(2 * period) +
-                                         " " + std::to_string(3 * period) + " ")
-            << factor;
+        EXPECT_EQ(stepCalls, (std::vector<int>{41 - pace, 82 - 2 * pace})) << factor;
     }
 }
 
-TEST_F(Sprites, AnAircraftStartsHiddenAndALookChangesItsSizeButNotItsPlaceOrRoute)
+// Shown as "look look size state centre-x", looks by index.
+TEST_F(Sprites, AnAircraftWearsEachLookWhereItIsFacingItsLastStepAndACrashIsOneFireball)
 {
-    SurfacePtr approach = makeBitmap(7, 5);
-    SurfacePtr crashed = makeBitmap(14, 6);
-    FlyObj a(red.get(), approach.get(), crashed.get(), 0.6f, 2);
-    EXPECT_EQ(stateOf(a), "0,0 0,0 0 0 hidden");
-    EXPECT_EQ(a.getType() * 100 + a.getWidth() * 10 + a.getHeight(), 2 * 100 + W * 10 + H);
-    a.setOnApproach();
-    a.setPos(10, 20);
-    a.state = Routed;
-    a.addToPath(1, 2);
-    EXPECT_EQ(a.getCPosX() * 100 + a.getCPosY(), 13 * 100 + 22);  // halves rounded down
-    a.setCrashed();
-    EXPECT_EQ(a.surface == crashed.get() && a.getPos()->w == 14 && a.getPos()->h == 6, true);
-    a.setNormal();
-    EXPECT_EQ(a.surface == red.get() && a.getWidth() == W && a.getCPosX() == 13, true);
-    EXPECT_EQ(stateOf(a), "10,20 0,0 3 1 hidden");
-    PathSprite bare(nullptr, 0, 0, 0, 0, 1.0f, 1);
-    EXPECT_EQ(bare.getWidth() + bare.getHeight(), 0);
+    FlyObj fresh(looks[0], looks[NUM_HEADINGS], looks[CRASHED], 0.6f, 2);
+    EXPECT_EQ(stateOf(fresh) + " " + std::to_string(fresh.getType()), "0,0 0,0 0 0 hidden 2");
+    auto turning = aircraft(100, 100);
+    auto plain = aircraft(200, 100, 1, false);  // one bitmap a look
+    EXPECT_TRUE(turning->hasHeadingLooks() && !plain->hasHeadingLooks());
+    turning->addToPath(1, 2);
+    const auto frame = [&]() {
+        turning->draw(canvas.get());
+        plain->draw(canvas.get());
+        return shown(100, 100) + " " + shown(200, 100) + " " +
+               std::to_string(turning->getPos()->w) + "x" + std::to_string(turning->getPos()->h) +
+               " " + stateOf(*turning) + " " + std::to_string(turning->getCPosX());
+    };
+    turning->setVelocity(-1, 1);
+    plain->setVelocity(-1, 1);
+    EXPECT_EQ(frame(), "5 0 10x8 100,100 -1,1 2 1 105");
+    turning->setVelocity(0, 0);  // a stop keeps the heading
+    turning->setOnApproach();
+    plain->setOnApproach();
+    EXPECT_EQ(frame(), "13 8 10x8 100,100 0,0 2 1 105");
+    turning->setCrashed();
+    plain->setHeadingLooks(looks, looks + NUM_HEADINGS);  // those of the look it wears
+    plain->setVelocity(1, 0);
+    EXPECT_EQ(frame(), "16 10 14x6 100,100 0,0 2 1 105");
+    turning->setNormal();
+    EXPECT_EQ(frame(), "5 10 10x8 100,100 0,0 2 1 105");
 }
 
+// Probes by an aircraft at (100, 100), centre (105, 104), as "hit, centre in
+// a 1 x 1 rectangle there, a corner in it": its right and bottom edges lie
+// outside it, its far corners one pixel beyond. Sprites meet by the corners
+// of the first, or the centre of the second, only.
 TEST_F(Sprites, OnlyVisibleSpritesAreHitAndMeetOthersAndOnlyByTheirOwnCorners)
 {
-    PathSprite s = flying(100, 100);  // centre (105, 104)
-    PathSprite other = flying(100 + W, 100);
-    SDL_Rect centre = rectOf(105, 104, 1, 1);
-    SDL_Rect beside = rectOf(106, 104, 1, 1);
-    SDL_Rect farCorner = rectOf(110, 108, 1, 1);
+    auto s = aircraft(100, 100);
+    auto other = aircraft(100 + W, 100);
+    const int probes[][3] = {{100, 100, 101}, {109, 107, 100}, {110, 100, 1}, {100, 108, 1},
+                             {110, 108, 1},   {99, 100, 0},    {100, 99, 0},  {105, 104, 110},
+                             {106, 104, 100}, {111, 108, 0},   {110, 109, 0}};
     for (bool visible : {true, false}) {
-        s.visible = visible;
-        EXPECT_EQ(s.collisionCheck(100, 100) && !s.collisionCheck(110, 100), visible);
-        EXPECT_EQ(s.collisionCheckInside(&centre) && !s.collisionCheckInside(&beside), visible);
-        EXPECT_EQ(s.collisionCheckOutline(&farCorner), visible);
-        EXPECT_EQ(s.collisionCheckOutline(&other) && !other.collisionCheckOutline(&s), visible);
-        other.setPos(95, 97);  // its centre (100, 101) in s, s's not in it
-        EXPECT_EQ(s.collisionCheckInside(&other) && !other.collisionCheckInside(&s), visible);
-        other.visible = false;
-        EXPECT_FALSE(s.collisionCheckOutline(&other) || s.collisionCheckInside(&other));
-        other.visible = true;
-        other.setPos(100 + W, 100);
+        s->visible = visible;
+        for (const auto& p : probes) {
+            SDL_Rect r = rectOf(p[0], p[1], 1, 1);
+            EXPECT_EQ(s->collisionCheck(p[0], p[1]) * 100 + s->collisionCheckInside(&r) * 10 +
+                          s->collisionCheckOutline(&r),
+                      visible ? p[2] : 0)
+                << p[0] << "," << p[1];
+        }
+        EXPECT_EQ(s->collisionCheckOutline(other.get()) && !other->collisionCheckOutline(s.get()),
+                  visible);
+        other->setPos(95, 97);  // its centre (100, 101) in s, s's not in it
+        EXPECT_EQ(s->collisionCheckInside(other.get()) && !other->collisionCheckInside(s.get()),
+                  visible);
+        other->visible = false;
+        EXPECT_FALSE(s->collisionCheckOutline(other.get()) || s->collisionCheckInside(other.get()));
+        other->visible = true;
+        other->setPos(100 + W, 100);
     }
 }
 
-TEST_F(Sprites, ASpriteHeadsStraightWhenOneDistanceIsThreeTimesTheOtherElseDiagonally)
+// One step, shown as "x,y vx,vy state route-length next-waypoint heading".
+// Straight along the major axis when it is at least three times the minor
+// distance, else diagonal; waypoints inside the sprite are passed; at an
+// edge the step is skipped, reversed and the route dropped. The last x
+// reached is 640 - W - 1 = 629, the last y 480 - H - 1 = 471.
+TEST_F(Sprites, AStepSteersForTheNextWaypointBouncesOffTheEdgesAndShowsItsHeading)
 {
-    for (const auto& [wx, wy, heading] :
-         std::vector<std::tuple<int, int, const char*>>{{205, 104, "1,0"},
-                                                        {205, 137, "1,0"},
-                                                        {205, 138, "1,1"},
-                                                        {105, 4, "0,-1"},
-                                                        {5, 4, "-1,-1"},
-                                                        {75, 204, "0,1"},
-                                                        {70, 204, "-1,1"},
-                                                        {5, 71, "-1,0"},
-                                                        {-20000, 104, "-1,0"}}) {
-        PathSprite s = flying(100, 100);  // centre (105, 104)
-        s.addToPath(wx, wy);
-        s.move(canvas.get(), 0);
-        EXPECT_EQ(std::to_string(s.velX) + "," + std::to_string(s.velY), heading)
-            << wx << "," << wy;
-        EXPECT_EQ(s.getPosX() + s.getCPosY(), 100 + s.velX + 104 + s.velY);
+    const struct {
+        int x, y, vx, vy;
+        std::vector<Coord> route;
+        const char* after;
+    } steps[] = {
+        {100, 100, 0, 0, {{205, 137}}, "101,100 1,0 2 1 0 2"},
+        {100, 100, 0, 0, {{205, 138}}, "101,101 1,1 2 1 0 3"},
+        {100, 100, 0, 0, {{205, 4}}, "101,99 1,-1 2 1 0 1"},
+        {100, 100, 0, 0, {{105, 4}}, "100,99 0,-1 2 1 0 0"},
+        {100, 100, 0, 0, {{5, 4}}, "99,99 -1,-1 2 1 0 7"},
+        {100, 100, 0, 0, {{75, 204}}, "100,101 0,1 2 1 0 4"},
+        {100, 100, 0, 0, {{70, 204}}, "99,101 -1,1 2 1 0 5"},
+        {100, 100, 0, 0, {{5, 71}}, "99,100 -1,0 2 1 0 6"},
+        {100, 100, 0, 1, {{100, 100}, {109, 107}, {300, 104}}, "101,100 1,0 2 3 2 2"},
+        {295, 100, 1, 0, {{300, 104}}, "296,100 1,0 2 0 0 2"},
+        {0, 50, -1, 0, {{-995, 54}}, "0,50 1,0 2 0 0 2"},
+        {629, 50, 1, 0, {{1634, 54}}, "629,50 -1,0 2 0 0 6"},
+        {50, 0, 0, -1, {{55, -996}}, "50,0 0,1 2 0 0 4"},
+        {50, 471, 0, 1, {{55, 1475}}, "50,471 0,-1 2 0 0 0"},
+        {628, 50, 1, 0, {{1633, 54}}, "629,50 1,0 2 1 0 2"},
+        {0, 471, -1, 1, {{-995, 1475}}, "0,471 1,-1 2 0 0 1"},
+        {1, 1, -1, -1, {{-994, -995}}, "0,0 -1,-1 2 1 0 7"},
+    };
+    for (const auto& step : steps) {
+        auto s = aircraft(step.x, step.y);
+        s->setVelocity(step.vx, step.vy);
+        for (Coord c : step.route)
+            s->addToPath(&c);
+        s->move(canvas.get(), 0);
+        EXPECT_EQ(stateOf(*s) + " " + std::to_string(s->pathPos) + " " +
+                      shown(s->getPosX(), s->getPosY()),
+                  step.after);
     }
-    // Beside the centre of a sprite two pixels wide lies outside it; on the
-    // centre of a sprite without a bitmap nothing changes.
-    SurfacePtr tiny = makeBitmap(2, 2);
-    PathSprite small(tiny.get(), 100, 100, 0, 0, 1.0f, 1);
-    PathSprite bare(nullptr, 50, 60, 0, 0, 1.0f, 1);
-    small.setVelocity(0, 1);
-    bare.setVelocity(0, -1);
-    small.addToPath(102, 101);
-    bare.addToPath(50, 60);
-    small.calcVelocity();
-    bare.calcVelocity();
-    EXPECT_EQ(stateOf(small) + " / " + stateOf(bare),
-              "100,100 1,0 0 1 hidden / 50,60 0,-1 0 1 hidden");
 }
 
-TEST_F(Sprites, WaypointsInsideTheSpriteArePassedAndAnEndedOrFullRouteStops)
+TEST_F(Sprites, ARouteHoldsAThousandAndTwentyFourUnclippedWaypointsAndClearingEndsRoutedOnly)
 {
-    PathSprite s = flying(100, 100);
-    s.state = Routed;
-    s.setVelocity(0, 1);
-    for (Coord c : {Coord{100, 100}, Coord{109, 107}, Coord{300, 104}})
-        s.addToPath(&c);
-    s.move(canvas.get(), 0);
-    EXPECT_EQ(stateOf(s) + " at " + std::to_string(s.pathPos), "101,100 1,0 3 3 at 2");
-    s.setPos(295, 100);
-    s.move(canvas.get(), 0);  // the last waypoint is reached: straight on, Flying
-    EXPECT_EQ(stateOf(s) + " at " + std::to_string(s.pathPos), "296,100 1,0 2 0 at 0");
+    auto s = aircraft(100, 100);
     for (unsigned int i = 0; i < PATH_CAPACITY; ++i)
-        ASSERT_TRUE(s.addToPath(i, -70000));
-    EXPECT_FALSE(s.addToPath(1, 1));
-    EXPECT_EQ(s.path[PATH_CAPACITY - 1].y, -70000);  // unclipped
-    for (Sint32 state : {Flying, OnApproach, Final}) {
-        s.state = state;
-        s.clearPath();
-        EXPECT_EQ(s.state, state);
+        ASSERT_TRUE(s->addToPath(i, -70000));
+    EXPECT_TRUE(!s->addToPath(1, 1) && s->path[PATH_CAPACITY - 1].y == -70000);
+    for (Sint32 state : {Routed, Flying, OnApproach, Final}) {
+        s->state = state;
+        s->pathPos = 5;
+        s->clearPath();
+        EXPECT_EQ(stateOf(*s) + " " + std::to_string(s->pathPos),
+                  "100,100 0,0 " + std::to_string(state == Routed ? Flying : state) + " 0 0");
     }
 }
 
-TEST_F(Sprites, AnEdgeReversesTheStepSkipsItAndDropsTheRoute)
+// From its marker's delay to its removal.
+TEST_F(Sprites, ASpriteIsDrawnWholeOnlyWhileVisibleAndMoveAndRemoveRepaintItsPlace)
 {
-    const int lastX = 640 - W - 1;
-    const int lastY = 480 - H - 1;
-    for (const auto& [x, y, vx, vy, after] :
-         std::vector<std::tuple<int, int, int, int, std::string>>{
-             {0, 50, -1, 0, "0,50 1,0"},
-             {lastX, 50, 1, 0, "629,50 -1,0"},
-             {50, 0, 0, -1, "50,0 0,1"},
-             {50, lastY, 0, 1, "50,471 0,-1"},
-             {lastX - 1, 50, 1, 0, "629,50 1,0"},
-             {0, lastY, -1, 1, "0,471 1,-1"},
-             {1, 1, -1, -1, "0,0 -1,-1"}}) {
-        PathSprite s = flying(x, y);
-        s.state = OnApproach;
-        s.addToPath(x + W / 2 + 1000 * vx, y + H / 2 + 1000 * vy);  // on out of the field
-        s.move(canvas.get(), 0);
-        const bool bounced = s.velX != vx || s.velY != vy;
-        EXPECT_EQ(stateOf(s), after + " 4 " + (bounced ? "0" : "1")) << x << "," << y;
-    }
-}
-
-TEST_F(Sprites, OnlyVisibleSpritesAreDrawnWholeAndMoveAndRemoveRepaintTheirPlace)
-{
-    const Uint32 blank = 0x1234;
-    PathSprite s(red.get(), 635, 100, 0, 0, 1.0f, 1);
-    s.draw(canvas.get());
-    EXPECT_EQ(pixelAt(canvas.get(), 635, 100), 0u);
-    s.show(canvas.get());  // past the right edge
-    EXPECT_TRUE(pixelAt(canvas.get(), 639, 107) == RED && pixelAt(canvas.get(), 634, 100) == 0);
-    EXPECT_EQ(s.getPos()->w, W);
+    const Uint32 blank = 0x1234;  // shown as 1
+    PathSprite s(looks[0], 630, 50, 0, 0, 1.0f, 1);
+    Marker m(&s, 2);
+    s.setPos(635, 100);  // the marker keeps the place it was made at
+    m.draw(canvas.get(), blank);
+    s.draw(canvas.get());  // hidden: not drawn
+    EXPECT_TRUE(!m.startSprite(canvas.get()) && !m.startSprite(canvas.get()));
+    EXPECT_EQ(stateOf(s) + " " + shown(639, 57) + " " + shown(629, 57) + " " + shown(635, 100),
+              "635,100 0,0 1 0 hidden 1 -1 -1");
+    EXPECT_TRUE(m.startSprite(canvas.get()) && m.rect.w == W && m.rect.h == H);
+    EXPECT_EQ(stateOf(s) + " " + shown(639, 107) + " " + shown(634, 100) + " " +
+                  std::to_string(s.getPos()->w),
+              "635,100 0,0 2 0 0 -1 10");  // past the right edge, keeping its size
     s.setPos(100, 100);
     s.setVelocity(1, 1);
     s.draw(canvas.get());
     s.move(canvas.get(), blank);
-    EXPECT_TRUE(pixelAt(canvas.get(), 100, 100) == blank && pixelAt(canvas.get(), 110, 108) == RED);
+    EXPECT_EQ(shown(100, 100) + " " + shown(110, 108), "1 0");
     s.addToPath(500, 500);
     s.state = Routed;
     s.remove(canvas.get(), blank);
-    EXPECT_EQ(pixelAt(canvas.get(), 110, 108), blank);
-    EXPECT_EQ(stateOf(s) + " " + std::to_string(s.getCPosX()), "0,0 1,1 0 0 hidden 5");
+    EXPECT_EQ(stateOf(s) + " " + std::to_string(s.getCPosX()) + " " + shown(110, 108),
+              "0,0 1,1 0 0 hidden 5 1");
     s.move(canvas.get(), blank);  // hidden: nothing moves or is drawn
-    EXPECT_EQ(stateOf(s) + std::to_string(pixelAt(canvas.get(), 0, 0)), "0,0 1,1 0 0 hidden0");
+    EXPECT_EQ(stateOf(s) + " " + shown(0, 0), "0,0 1,1 0 0 hidden -1");
+}
 
-    // The route from the last reached waypoint to its end.
-    for (int x : {100, 200, 300})
-        s.addToPath(x, 50);
+TEST_F(Sprites, TheRouteIsDrawnFromTheLastWaypointReachedToItsEnd)
+{
+    auto s = aircraft(0, 0);
+    for (Coord c : {Coord{100, 50}, Coord{200, 100}, Coord{300, 50}})
+        s->addToPath(&c);
     for (Uint32 reached : {0u, 1u, 2u}) {
         SDL_FillRect(canvas.get(), nullptr, 0);
-        s.pathPos = reached;
-        s.drawPathRGBA(canvas.get(), 0, 255, 0, 255);
-        EXPECT_EQ((pixelAt(canvas.get(), 150, 50) != 0) * 100 +
-                      (pixelAt(canvas.get(), 250, 50) != 0) * 10 +
-                      (pixelAt(canvas.get(), 350, 50) != 0) + (pixelAt(canvas.get(), 150, 25) != 0),
-                  reached < 2 ? 110 : 10);
+        s->pathPos = reached;
+        s->drawPathRGBA(canvas.get(), 0, 255, 0, 255);
+        EXPECT_EQ(std::to_string(pixelAt(canvas.get(), 150, 75) != 0) +
+                      std::to_string(pixelAt(canvas.get(), 250, 75) != 0),
+                  reached < 2 ? "11" : "01")
+            << reached;
     }
 }
 
 TEST_F(Sprites, ARouteQualifiesWithAnApproachWaypointDirectlyBeforeALandingWaypoint)
 {
-    for (const auto& [route, type, qualifies] :
-         std::vector<std::tuple<std::vector<Coord>, int, bool>>{
-             {{{170, 110}, {210, 110}}, 1, true},
-             {{{50, 50}, {170, 110}, {210, 110}, {600, 400}}, 1, true},
-             {{{170, 110}, {210, 110}}, 2, false},
-             {{{210, 110}, {170, 110}}, 1, false},
-             {{{170, 110}, {100, 100}, {210, 110}}, 1, false},
-             {{{170, 110}}, 1, false},
-             {{{199, 119}, {200, 100}}, 1, true},
-             {{{159, 110}, {200, 110}}, 1, false},
-             {{{199, 110}, {300, 110}}, 1, false},
-             {{{199, 120}, {200, 110}}, 1, false},
-             {{{396, 296}, {405, 305}}, 3, true}}) {
-        PathSprite s = flying(0, 0, type);
-        for (Coord p : route)
-            s.addToPath(&p);
-        EXPECT_EQ(s.checkPath(field, 2), qualifies) << route.size() << " " << type;
-        EXPECT_FALSE(s.checkPath(field, 0));
+    const struct {
+        std::vector<Coord> route;
+        int type;
+        bool qualifies;
+    } routes[] = {{{{170, 110}, {210, 110}}, 1, true},
+                  {{{50, 50}, {170, 110}, {210, 110}, {600, 400}}, 1, true},
+                  {{{170, 110}, {210, 110}}, 2, false},
+                  {{{210, 110}, {170, 110}}, 1, false},
+                  {{{170, 110}, {100, 100}, {210, 110}}, 1, false},
+                  {{{170, 110}}, 1, false},
+                  {{{396, 296}, {405, 305}}, 3, true}};
+    for (const auto& r : routes) {
+        auto s = aircraft(0, 0, r.type);
+        for (Coord p : r.route)
+            s->addToPath(&p);
+        EXPECT_TRUE(s->checkPath(field, 2) == r.qualifies && !s->checkPath(field, 0))
+            << r.route.size() << " " << r.type;
     }
 }
 
 TEST_F(Sprites, AnAircraftOnApproachTurnsFinalAtTheApproachAreaAndLandsOnALaterCall)
 {
-    PathSprite s = flying(159 - W, 105);  // its right corners one pixel short
-    s.state = OnApproach;
-    EXPECT_FALSE(s.checkTarget(field, 2) || s.state != OnApproach);
-    s.setPos(160 - W, 105);
-    EXPECT_FALSE(s.checkTarget(field, 2) || s.state != Final);
-    s.setPos(199 - W / 2, 105);  // centre one pixel short of the landing area
-    EXPECT_FALSE(s.checkTarget(field, 2));
-    s.setPos(200 - W / 2, 105);
-    s.visible = false;
-    EXPECT_FALSE(s.checkTarget(field, 2));
-    s.visible = true;
-    EXPECT_TRUE(s.checkTarget(field, 2) && s.state == Landed);
-    EXPECT_FALSE(s.checkTarget(field, 2));  // landed once only
+    auto s = aircraft(159 - W, 105);  // its right corners one pixel short
+    s->state = OnApproach;
+    EXPECT_FALSE(s->checkTarget(field, 2) || s->state != OnApproach);
+    s->setPos(160 - W, 105);
+    EXPECT_FALSE(s->checkTarget(field, 2) || s->state != Final);
+    s->setPos(199 - W / 2, 105);  // centre one pixel short of the landing area
+    EXPECT_FALSE(s->checkTarget(field, 2));
+    s->setPos(200 - W / 2, 105);
+    s->visible = false;
+    EXPECT_FALSE(s->checkTarget(field, 2));
+    s->visible = true;
+    EXPECT_TRUE(s->checkTarget(field, 2) && s->state == Landed);
+    EXPECT_FALSE(s->checkTarget(field, 2));  // landed once only
     // Other types, and aircraft in other states, never progress.
-    for (const auto& [type, state] : std::vector<std::pair<int, Sint32>>{
-             {3, OnApproach}, {3, Final}, {1, Flying}, {1, Routed}}) {
-        PathSprite other = flying(195, 105, type);  // corners on approach, centre landed
-        other.state = state;
-        EXPECT_FALSE(other.checkTarget(&runway) || other.state != state);
+    const int others[][2] = {{3, OnApproach}, {3, Final}, {1, Flying}, {1, Routed}};
+    for (const auto& [type, state] : others) {
+        auto other = aircraft(195, 105, type);  // corners on approach, centre landed
+        other->state = state;
+        EXPECT_FALSE(other->checkTarget(&runway) || other->state != state);
     }
-    SurfacePtr deep(SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0));
-    runway.draw(deep.get());  // approach area grey, landing area white
-    EXPECT_EQ(pixelAt(deep.get(), 160, 100) + pixelAt(deep.get(), 299, 119) +
-                  pixelAt(deep.get(), 300, 119),
-              0x969696u + 0xFFFFFFu);
-}
-
-TEST_F(Sprites, AMarkerShowsWhereItsAircraftWillAppearAndStartsItAfterItsDelay)
-{
-    PathSprite s(red.get(), 630, 50, 0, 0, 1.0f, 1);
-    Marker m(&s, 3);
-    EXPECT_EQ(s.state, Announced);
-    s.setPos(20, 20);  // the marker keeps the place it was made at
-    m.draw(canvas.get(), 0x4321);
-    EXPECT_TRUE(pixelAt(canvas.get(), 639, 57) == 0x4321 && m.rect.w == W && m.rect.h == H);
-    for (int call = 0; call < 3; ++call)
-        EXPECT_FALSE(m.startSprite(canvas.get()));
-    EXPECT_EQ(stateOf(s), "20,20 0,0 1 0 hidden");
-    EXPECT_TRUE(m.startSprite(canvas.get()));
-    EXPECT_EQ(stateOf(s) + (pixelAt(canvas.get(), 20, 20) == RED ? " drawn" : ""),
-              "20,20 0,0 2 0 drawn");
+    runway.draw(canvas.get());  // the approach area in grey, the landing area in white
+    EXPECT_EQ(shown(159, 100) + " " + shown(160, 119) + " " + shown(199, 100) + " " +
+                  shown(200, 119) + " " + shown(300, 100),
+              "-1 17 17 30 -1");
 }
 
 }  // namespace
