@@ -8,7 +8,6 @@
 #include <chrono>
 #include <climits>
 #include <functional>
-#include <optional>
 #include <thread>
 
 #include "game_process.h"
@@ -16,9 +15,6 @@
 #include "x_session.h"
 
 namespace {
-
-const int MAX_GAMES = 10;
-const int GAME_TIMEOUT_S = 150;  // the slowest class crosses the field in about that
 
 struct Bitmap {
     int w = 0;
@@ -41,9 +37,9 @@ Bitmap bitmapOf(const SurfacePtr& s, int x = 0, int w = 0)
     return b;
 }
 
-SurfacePtr load(const std::string& gameFile)
+Bitmap load(const std::string& gameFile, int x = 0, int w = 0)
 {
-    return SurfacePtr(SDL_LoadBMP((CORVANE_BITMAPS_DIR "/../" + gameFile).c_str()));
+    return bitmapOf(SurfacePtr(SDL_LoadBMP((CORVANE_BITMAPS_DIR "/../" + gameFile).c_str())), x, w);
 }
 
 // Whether share per cent of the bitmap's visible pixels show at (x, y).
@@ -59,152 +55,151 @@ bool shows(const Bitmap& shot, const Bitmap& b, int x, int y, int share = 90)
     return matching * 100 >= visible * share;
 }
 
-class PlayThrough : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(x.ready()) << "Xvfb did not start";
-        for (int d = 0; d <= 9; ++d)
-            glyphs[d] = bitmapOf(load(DIGITS_FILE), d * DIGIT_WIDTH, DIGIT_WIDTH);
-        for (const AircraftClass& c : FLEET) {
-            for (int h = HeadingN; h < NUM_HEADINGS; ++h) {
-                looks.push_back(bitmapOf(load(headingFile(c.normalFile, Compass(h)))));
-                looks.back().kind = &c;
-            }
+// The normal look of every class in every heading.
+std::vector<Bitmap> normalLooks()
+{
+    std::vector<Bitmap> looks;
+    for (const AircraftClass& c : FLEET) {
+        for (int h = HeadingN; h < NUM_HEADINGS; ++h) {
+            looks.push_back(load(headingFile(c.normalFile, Compass(h))));
+            looks.back().kind = &c;
         }
-        ChildProcess install(
-            {CMAKE_COMMAND_PATH, "--install", CORVANE_BUILD_DIR, "--prefix", dir.file("prefix")},
-            {}, "", "");
-        ASSERT_EQ(install.waitForExit(120000), 0);
-        std::vector<std::string> env = gameEnv("x11");
-        env.insert(env.end(),
-                   {"DISPLAY=" + x.name(), "HOME=" + dir.path, "XDG_DATA_HOME=" + dir.file("xdg")});
-        game.emplace(std::vector<std::string>{dir.file("prefix/games/corvane")}, env, dir.path,
-                     dir.file("err.txt"));
-        const std::string window =
-            x.waitForWindow(R"(^Corvane \(Ver\. 1\.01\) - http://corvane\.example/$)", 20000);
-        ASSERT_NE(window, "");
-        // The icon title is the game's name; SDL2 keeps none, so sdl12-compat shows none.
-        ChildProcess xprop({"xprop", "-id", window, "-notype", "WM_ICON_NAME"},
-                           {"DISPLAY=" + x.name()}, "", dir.file("icon.txt"));
-        ASSERT_EQ(xprop.waitForExit(20000), 0);
-        EXPECT_EQ(readFile(dir.file("icon.txt")),
-                  onSdl12Compat() ? "WM_ICON_NAME:  not found.\n" : "WM_ICON_NAME = \"Corvane\"\n");
-        ASSERT_EQ(x.xdotool({"mousemove", "320", "240"}), 0);  // keys go to the window under it
     }
+    return looks;
+}
 
-    bool counterShows(const Bitmap& shot, int x, const char* fourDigits)
-    {
+// Every aircraft that shows its normal look, in any heading, nearly whole.
+std::vector<Seen> findAircraft(const Bitmap& shot, const std::vector<Bitmap>& looks)
+{
+    std::vector<Seen> seen;
+    for (const Bitmap& l : looks) {
+        int a = 0;  // its first visible pixel, tried before the rest
+        while (l.pixels[a] == 0)
+            ++a;
+        for (int i = 0; i + (l.h - 1) * SCREEN_WIDTH < SCREEN_WIDTH * SCREEN_HEIGHT; ++i) {
+            const int x = i % SCREEN_WIDTH;
+            const int y = i / SCREEN_WIDTH;
+            const int at = (y + a / l.w) * SCREEN_WIDTH + x + a % l.w;
+            if (x + l.w <= SCREEN_WIDTH && shot.pixels[at] == l.pixels[a] && shows(shot, l, x, y))
+                seen.push_back({l.kind, x + l.w / 2, y + l.h / 2});
+        }
+    }
+    return seen;
+}
+
+// The centres of the two aircraft closest to each other; none when fewer show.
+std::vector<std::pair<int, int>> closestPair(const std::vector<Seen>& seen)
+{
+    std::vector<std::pair<int, int>> pair;
+    int closest = INT_MAX;
+    for (size_t i = 0; i < seen.size(); ++i) {
+        for (size_t j = i + 1; j < seen.size(); ++j) {
+            const int d = std::abs(seen[i].cx - seen[j].cx) + std::abs(seen[i].cy - seen[j].cy);
+            if (d < closest)
+                pair = {{seen[i].cx, seen[i].cy}, {seen[j].cx, seen[j].cy}};
+            closest = std::min(d, closest);
+        }
+    }
+    return pair;
+}
+
+// Presses at the first point, drags through the others and lets go.
+void drag(const XServer& x, const std::vector<std::pair<int, int>>& points)
+{
+    std::vector<std::string> args;
+    for (const auto& [px, py] : points) {
+        args.insert(args.end(),
+                    {"mousemove", std::to_string(px), std::to_string(py), "sleep", "0.04"});
+        if (args.size() == 5)
+            args.insert(args.end(), {"mousedown", "1"});
+    }
+    args.insert(args.end(), {"mouseup", "1"});
+    EXPECT_EQ(x.xdotool(args), 0);
+}
+
+}  // namespace
+
+TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
+{
+    XServer x;
+    ASSERT_TRUE(x.ready()) << "Xvfb did not start";
+    WorkFolder dir;  // the game's working folder, without bitmaps, and the player's home
+    ChildProcess install(
+        {CMAKE_COMMAND_PATH, "--install", CORVANE_BUILD_DIR, "--prefix", dir.file("prefix")}, {},
+        "", "");
+    ASSERT_EQ(install.waitForExit(120000), 0);
+    std::vector<std::string> env = gameEnv("x11");
+    env.insert(env.end(),
+               {"DISPLAY=" + x.name(), "HOME=" + dir.path, "XDG_DATA_HOME=" + dir.file("xdg")});
+    ChildProcess game({dir.file("prefix/games/corvane")}, env, dir.path, dir.file("err.txt"));
+    const std::string window =
+        x.waitForWindow(R"(^Corvane \(Ver\. 1\.01\) - http://corvane\.example/$)", 20000);
+    ASSERT_NE(window, "");
+    // The icon title is the game's name; SDL2 keeps none, so sdl12-compat shows none.
+    ChildProcess xprop({"xprop", "-id", window, "-notype", "WM_ICON_NAME"}, {"DISPLAY=" + x.name()},
+                       "", dir.file("icon.txt"));
+    ASSERT_EQ(xprop.waitForExit(20000), 0);
+    EXPECT_EQ(readFile(dir.file("icon.txt")),
+              onSdl12Compat() ? "WM_ICON_NAME:  not found.\n" : "WM_ICON_NAME = \"Corvane\"\n");
+    ASSERT_EQ(x.xdotool({"mousemove", "320", "240"}), 0);  // keys go to the window under it
+
+    const std::vector<Bitmap> looks = normalLooks();
+    const Bitmap pauseText = load(PAUSE_TEXT_FILE);
+    const Bitmap presskeyText = load(PRESSKEY_TEXT_FILE);
+    const auto counterShows = [&](const Bitmap& shot, int left, const char* fourDigits) {
         bool all = true;
-        for (int cell = 0; cell < 4; ++cell)
-            all = all && shows(shot, glyphs[fourDigits[cell] - '0'], x + cell * DIGIT_WIDTH,
-                               COUNTER_Y, 100);
+        for (int cell = 0; cell < 4; ++cell) {
+            const Bitmap glyph =
+                load(DIGITS_FILE, (fourDigits[cell] - '0') * DIGIT_WIDTH, DIGIT_WIDTH);
+            all = all && shows(shot, glyph, left + cell * DIGIT_WIDTH, COUNTER_Y, 100);
+        }
         return all;
-    }
-    bool paused(const Bitmap& shot)
-    {
-        return shows(shot, pauseText, (SCREEN_WIDTH - pauseText.w) / 2, PAUSE_TEXT_Y);
-    }
-    bool over(const Bitmap& shot)
-    {
-        return !paused(shot) &&
-               shows(shot, presskeyText, (SCREEN_WIDTH - presskeyText.w) / 2, PRESSKEY_TEXT_Y);
-    }
-
-    // Every aircraft that shows its normal look, in any heading, nearly whole.
-    std::vector<Seen> findAircraft(const Bitmap& shot)
-    {
-        std::vector<Seen> seen;
-        for (const Bitmap& l : looks) {
-            int a = 0;  // its first visible pixel, tried before the rest
-            while (l.pixels[a] == 0)
-                ++a;
-            for (int i = 0; i + (l.h - 1) * SCREEN_WIDTH < SCREEN_WIDTH * SCREEN_HEIGHT; ++i) {
-                const int x = i % SCREEN_WIDTH;
-                const int y = i / SCREEN_WIDTH;
-                const int at = (y + a / l.w) * SCREEN_WIDTH + x + a % l.w;
-                if (x + l.w <= SCREEN_WIDTH && shot.pixels[at] == l.pixels[a] &&
-                    shows(shot, l, x, y))
-                    seen.push_back({l.kind, x + l.w / 2, y + l.h / 2});
-            }
-        }
-        return seen;
-    }
-
-    // Presses at the first point, drags through the others and lets go.
-    void drag(const std::vector<std::pair<int, int>>& points)
-    {
-        std::vector<std::string> args;
-        for (const auto& [px, py] : points) {
-            args.insert(args.end(),
-                        {"mousemove", std::to_string(px), std::to_string(py), "sleep", "0.04"});
-            if (args.size() == 5)
-                args.insert(args.end(), {"mousedown", "1"});
-        }
-        args.insert(args.end(), {"mouseup", "1"});
-        EXPECT_EQ(x.xdotool(args), 0);
-    }
-
+    };
+    const auto paused = [&](const Bitmap& s) {
+        return shows(s, pauseText, (SCREEN_WIDTH - pauseText.w) / 2, PAUSE_TEXT_Y);
+    };
+    const auto over = [&](const Bitmap& s) {
+        return !paused(s) &&
+               shows(s, presskeyText, (SCREEN_WIDTH - presskeyText.w) / 2, PRESSKEY_TEXT_Y);
+    };
     // Looks until the screen answers; an empty shot when it did not in time.
-    Bitmap waitFor(const std::function<bool(const Bitmap&)>& wanted, int seconds)
-    {
+    const auto waitFor = [&](const std::function<bool(const Bitmap&)>& wanted, int seconds) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < end && game->running()) {
+        while (std::chrono::steady_clock::now() < end && game.running()) {
             Bitmap shot = bitmapOf(x.screenshot(dir.file("shot.bmp")));
             if (shot.w == SCREEN_WIDTH && shot.h == SCREEN_HEIGHT && wanted(shot))
                 return shot;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return {};
-    }
-
-    XServer x;
-    WorkFolder dir;  // the game's working folder, without bitmaps, and the player's home
-    std::optional<ChildProcess> game;
-    std::vector<Bitmap> looks;
-    Bitmap glyphs[10];
-    Bitmap pauseText = bitmapOf(load(PAUSE_TEXT_FILE));
-    Bitmap presskeyText = bitmapOf(load(PRESSKEY_TEXT_FILE));
-};
-
-}  // namespace
-
-TEST_F(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
-{
+        return Bitmap{};
+    };
     bool landed = false;
-    for (int games = 0; games < MAX_GAMES && !landed; ++games) {
-        Bitmap shot = waitFor([&](const Bitmap& s) { return !findAircraft(s).empty(); }, 60);
+    for (int games = 0; games < 10 && !landed; ++games) {
+        const auto anyAircraft = [&](const Bitmap& s) { return !findAircraft(s, looks).empty(); };
+        Bitmap shot = waitFor(anyAircraft, 60);
         ASSERT_FALSE(shot.pixels.empty()) << "no aircraft appeared";
-        const Seen first = findAircraft(shot).front();
+        const Seen first = findAircraft(shot, looks).front();
         for (const TargetLayout& t : AIRFIELD) {
-            if (t.type == first.kind->type)
-                drag({{first.cx, first.cy},
-                      {t.preX + t.preW / 2, t.preY + t.preH / 2},
-                      {t.x + t.w / 2, t.y + t.h / 2}});
+            if (t.type == first.kind->type) {
+                drag(x, {{first.cx, first.cy},
+                         {t.preX + t.preW / 2, t.preY + t.preH / 2},
+                         {t.x + t.w / 2, t.y + t.h / 2}});
+            }
         }
+        // The slowest class crosses the field in about two and a half minutes.
         shot = waitFor([&](const Bitmap& s) { return counterShows(s, SCORE_X, "0001") || over(s); },
-                       GAME_TIMEOUT_S);
+                       150);
         ASSERT_FALSE(shot.pixels.empty()) << "neither a landing nor a crash";
         landed = !over(shot);
         ASSERT_TRUE(landed || x.xdotool({"key", "space"}) == 0);  // a new game after a crash
     }
-    ASSERT_TRUE(landed) << "no landing in " << MAX_GAMES << " games";
+    ASSERT_TRUE(landed) << "no landing in 10 games";
 
     // Drag the closest two aircraft into each other until they crash.
     const auto chase = [&](const Bitmap& s) {
-        const std::vector<Seen> seen = findAircraft(s);
-        int closest = INT_MAX;
-        std::pair<size_t, size_t> pair;
-        for (size_t i = 0; i < seen.size(); ++i) {
-            for (size_t j = i + 1; j < seen.size(); ++j) {
-                const int d = std::abs(seen[i].cx - seen[j].cx) + std::abs(seen[i].cy - seen[j].cy);
-                pair = d < closest ? std::make_pair(i, j) : pair;
-                closest = std::min(d, closest);
-            }
-        }
-        if (!over(s) && closest < INT_MAX)
-            drag({{seen[pair.first].cx, seen[pair.first].cy},
-                  {seen[pair.second].cx, seen[pair.second].cy}});
+        const std::vector<std::pair<int, int>> pair = closestPair(findAircraft(s, looks));
+        if (!over(s) && !pair.empty())
+            drag(x, pair);
         return over(s);
     };
     ASSERT_FALSE(waitFor(chase, 180).pixels.empty()) << "no crash";
@@ -216,9 +211,9 @@ TEST_F(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
     };
     EXPECT_FALSE(waitFor(bestKept, 20).pixels.empty()) << "the next game does not show the best";
     ASSERT_EQ(x.xdotool({"key", "p"}), 0);
-    EXPECT_FALSE(waitFor([&](const Bitmap& s) { return paused(s); }, 10).pixels.empty());
+    EXPECT_FALSE(waitFor(paused, 10).pixels.empty());
     ASSERT_EQ(x.xdotool({"key", "p"}), 0);
     EXPECT_FALSE(waitFor([&](const Bitmap& s) { return !paused(s); }, 10).pixels.empty());
     ASSERT_EQ(x.xdotool({"key", "Escape"}), 0);
-    EXPECT_EQ(game->waitForExit(20000), EXIT_OK) << readFile(dir.file("err.txt"));
+    EXPECT_EQ(game.waitForExit(20000), EXIT_OK) << readFile(dir.file("err.txt"));
 }

@@ -31,20 +31,15 @@ std::string mappedLibrary(ChildProcess* game, const std::string& name)
     return execed ? library : "";
 }
 
-// sdl12-compat (1.2.50 and up) shows an update at the first event pump a
-// display refresh after the last one it showed; the classic SDL at once.
-void letCompatShowTheUpdate()
+// The pixels of the screen that the server shows otherwise than the game's
+// screen holds them, at 5-6-5. sdl12-compat (1.2.50 and up) shows an update
+// at the first event pump a display refresh after the last one it showed.
+int differencesOnScreen(const XServer& x, const std::string& file)
 {
     if (SDL_Linked_Version()->patch >= 50) {
         SDL_Delay(25);
         SDL_PumpEvents();
     }
-}
-
-// The pixels of the whole screen that the server shows otherwise than the
-// game's screen holds them, at the screen's 5-6-5 precision.
-int differencesOnScreen(const XServer& x, const std::string& file)
-{
     SurfacePtr shot = x.screenshot(file);
     int differences = shot ? 0 : -1;
     for (int i = 0; shot && i < SCREEN_WIDTH * SCREEN_HEIGHT; ++i) {
@@ -112,11 +107,9 @@ TEST(WindowReadBack, TheWindowShowsTheFrameOnScreenAsAHelicopterLandsAndWhenPaus
     for (int tick = 0; tick < 200 && score == 0; ++tick) {
         lastTick = SDL_GetTicks() - TICK_PERIOD;  // no wait
         ASSERT_TRUE(doGameTickTasks());
-        letCompatShowTheUpdate();
         ASSERT_EQ(differencesOnScreen(x, dir.file("shot.bmp")), 0) << "after tick " << tick;
     }
     EXPECT_EQ(score, 1u);
     pauseScreen();
-    letCompatShowTheUpdate();
     EXPECT_EQ(differencesOnScreen(x, dir.file("shot.bmp")), 0) << "paused";
 }

@@ -45,6 +45,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     dup2(out, STDERR_FILENO);
     dup2(out, STDOUT_FILENO);
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
