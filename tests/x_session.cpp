@@ -18,11 +18,6 @@ const int START_TIMEOUT_MS = 10000;
 const int TOOL_TIMEOUT_MS = 60000;
 const int POLL_MS = 20;
 
-void sleepMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
@@ -79,7 +74,7 @@ void ChildProcess::signal(int sig)
 int ChildProcess::waitForExit(int timeoutMs)
 {
     for (int waited = 0; running() && waited < timeoutMs; waited += POLL_MS)
-        sleepMs(POLL_MS);
+        std::this_thread::sleep_for(std::chrono::milliseconds(POLL_MS));
     return running() ? -1 : status;
 }
 
@@ -126,13 +121,9 @@ int XServer::xdotool(const std::vector<std::string>& args) const
 std::string XServer::waitForWindow(const std::string& title, int timeoutMs) const
 {
     const std::string out = "/tmp/corvane-xdotool-" + std::to_string(getpid()) + ".txt";
-    std::string found;
-    for (int waited = 0; found.empty() && waited < timeoutMs; waited += 100) {
-        sleepMs(100);
-        ChildProcess search({"xdotool", "search", "--name", title}, {"DISPLAY=" + display}, "",
-                            out);
-        found = search.waitForExit(TOOL_TIMEOUT_MS) == 0 ? readFile(out) : "";
-    }
+    ChildProcess search({"xdotool", "search", "--sync", "--name", title}, {"DISPLAY=" + display},
+                        "", out);
+    const std::string found = search.waitForExit(timeoutMs) == 0 ? readFile(out) : "";
     unlink(out.c_str());
     return found.substr(0, found.find('\n'));
 }
