@@ -13,8 +13,7 @@ WorkFolder::WorkFolder()
     char pattern[] = "/tmp/corvane-run-XXXXXX";
     path = mkdtemp(pattern);
     // Open to the unprivileged user that the game may run as.
-    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(path, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
 }
 
 WorkFolder::~WorkFolder()
@@ -39,23 +38,11 @@ bool onSdl12Compat()
     return libraryPath != nullptr && strstr(libraryPath, "sdl12-compat") != nullptr;
 }
 
-namespace {
-
-std::string leakOptions(const std::string& suppressions)
+std::vector<std::string> gameEnv(const std::string& driver, const char* suppressions)
 {
-    // Under sdl12-compat, SDL2 unloads the X libraries it opened when SDL
-    // quits, so what they keep is reported from unknown modules that no
-    // suppression can name. The game's own leaks are checked on the classic
-    // library, which runs the same code of ours.
-    const std::string leaks = onSdl12Compat() ? "detect_leaks=0:" : "";
-    return "LSAN_OPTIONS=" + leaks + "suppressions=" + suppressions;
-}
-
-}  // namespace
-
-std::vector<std::string> gameEnv(const std::string& driver)
-{
-    return {"SDL_VIDEODRIVER=" + driver, leakOptions(CORVANE_LSAN_SUPPRESSIONS)};
+    return {"SDL_VIDEODRIVER=" + driver,
+            std::string("LSAN_OPTIONS=") + (onSdl12Compat() ? "detect_leaks=0:" : "") +
+                "suppressions=" + (suppressions ? suppressions : CORVANE_LSAN_SUPPRESSIONS)};
 }
 
 std::vector<std::string> gameCommand(const std::string& binary, WorkFolder& dir)
@@ -67,20 +54,15 @@ std::vector<std::string> gameCommand(const std::string& binary, WorkFolder& dir)
     dir.copyBitmaps();
     fs::copy_file(binary, dir.file("corvane"));
     fs::copy_file(CORVANE_LSAN_SUPPRESSIONS, dir.file("lsan.supp"));
-    // fs::copy keeps the modes of the build tree, which may be private.
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path)) {
-        fs::permissions(entry.path(),
-                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
-                        fs::perm_options::add);
-    }
-    fs::permissions(dir.file("bitmaps"), fs::perms::others_exec, fs::perm_options::add);
-    fs::permissions(dir.file("corvane"), fs::perms::others_exec, fs::perm_options::add);
-    // env puts the suppressions of the copy in place of those gameEnv names.
-    return {"setpriv",
-            "--reuid=nobody",
-            "--regid=nogroup",
-            "--clear-groups",
-            "env",
-            leakOptions(dir.file("lsan.supp")),
-            dir.file("corvane")};
+    // The copies keep the modes of the build tree, which may be private.
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path))
+        fs::permissions(entry.path(), fs::perms::others_read, fs::perm_options::add);
+    for (const char* name : {"bitmaps", "corvane"})
+        fs::permissions(dir.file(name), fs::perms::others_exec, fs::perm_options::add);
+    // env puts the copied suppressions in place of those of gameEnv.
+    std::vector<std::string> command = {"setpriv", "--reuid=nobody", "--regid=nogroup",
+                                        "--clear-groups", "env"};
+    command.push_back(gameEnv("", dir.file("lsan.supp").c_str())[1]);
+    command.push_back(dir.file("corvane"));
+    return command;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// A scratch working folder for one run of the game, removed afterwards.
+// A scratch working folder, removed afterwards.
 class WorkFolder {
 public:
     WorkFolder();
@@ -13,28 +13,25 @@ public:
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
-    // A full copy of the game's bitmaps, for a test to damage.
-    void copyBitmaps();
+    void copyBitmaps();  // for a test to damage
     void linkBitmaps();
     std::string file(const std::string& name) const { return path + "/" + name; }
 
     std::string path;
 };
 
-// Whether this run of the tests asks for sdl12-compat (through
-// LD_LIBRARY_PATH) in place of the classic SDL 1.2.
+// Whether this run asks for sdl12-compat (through LD_LIBRARY_PATH).
 bool onSdl12Compat();
 
-// The environment of a game run: the video driver, and the suppressions of
-// what X libraries keep allocated for the life of the process.
-std::vector<std::string> gameEnv(const std::string& driver);
+// The video driver, and the suppressions of what X libraries keep allocated
+// (leaks go unchecked on sdl12-compat: SDL2 unloads the X libraries when SDL
+// quits, and what they keep comes from unknown modules no suppression names).
+std::vector<std::string> gameEnv(const std::string& driver, const char* suppressions = nullptr);
 
-// The command line of a run of binary, the game, in dir. As root the game runs as an
-// unprivileged user, so that file and folder permissions apply to it. That
-// user may not reach the checkout (a private home folder, say), so the game,
-// its bitmaps and the leak suppressions are then copied into dir, readable
-// by all, and the command runs the copies. Otherwise the game runs as it is,
-// with dir's bitmaps linked to the built ones.
+// The command of a run of binary in dir. As root the game runs as nobody,
+// so that file permissions apply to it, from a copy in dir of the game, its
+// bitmaps and the leak suppressions (nobody may not reach the checkout).
+// Otherwise it runs as it is, with dir's bitmaps linked to the built ones.
 std::vector<std::string> gameCommand(const std::string& binary, WorkFolder& dir);
 
 #endif

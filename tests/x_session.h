@@ -1,19 +1,20 @@
-// Runs the real game the way a player meets it: in an X server of its own
-// (Xvfb), driven through X input (xdotool) and read from screenshots.
+// The real game as a player meets it: in an X server of its own (Xvfb),
+// driven through X input (xdotool) and read from screenshots.
 #ifndef CORVANE_X_SESSION_H
 #define CORVANE_X_SESSION_H
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "test_surfaces.h"
 
-// A child process with extra environment variables (NAME=value sets, NAME
-// unsets), a working folder and its output kept in a file. It owns its pid:
-// only this class signals or reaps the child, and only while it has not been
-// reaped, so a signal never reaches a process the test did not start.
+// A child with extra environment (NAME=value sets, NAME unsets), a working
+// folder and its output in a file. It owns its pid: only it signals or reaps
+// the child, and only before it is reaped, so no signal reaches a process
+// the test did not start.
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
@@ -22,17 +23,15 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool running();        // reaps the child once it has ended
-    void signal(int sig);  // only while it runs
-    // Waits up to timeoutMs for the end; answers the exit status, 128 + the
-    // signal that ended it, or -1 while it runs.
-    int waitForExit(int timeoutMs);
-    int exitStatus() const { return status; }        // -1 while it runs
-    std::string procFile(const std::string& entry);  // /proc/<pid>/entry, or ""
+    bool running();                  // reaps the child once it has ended
+    void signal(int sig);            // only while it runs
+    int waitForExit(int timeoutMs);  // the status, 128 + a signal, or -1 while it runs
+    int exitStatus() const { return status; }
+    std::string procFile(const std::string& entry);  // /proc/<pid>/entry while it runs, or ""
 
 private:
-    pid_t pid = -1;   // > 0 only while the child is ours and not yet reaped
-    int status = -1;  // set when it is reaped
+    pid_t pid = -1;  // > 0 only while the child is ours and not yet reaped
+    int status = -1;
 };
 
 // An Xvfb server on a free display, 640 x 480 at 24 bits.
@@ -40,25 +39,21 @@ class XServer {
 public:
     XServer();
     ~XServer();
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
 
     bool ready() const { return !display.empty(); }
-    const std::string& name() const { return display; }  // ":N"
-
-    int xdotool(const std::vector<std::string>& args) const;  // answers its status
-    // Waits up to timeoutMs for a window whose name matches; answers its id or "".
-    std::string waitForWindow(const std::string& title, int timeoutMs) const;
+    const std::string& name() const { return display; }                        // ":N"
+    int xdotool(const std::vector<std::string>& args) const;                   // its exit status
+    std::string waitForWindow(const std::string& title, int timeoutMs) const;  // its id, or ""
     SurfacePtr screenshot(const std::string& file) const;  // of the whole screen
 
 private:
-    pid_t pid = -1;
+    std::unique_ptr<ChildProcess> server;  // and so not copyable
     int displayPipe = -1;  // kept open: the server writes to it again when it resets
     std::string display;
 };
 
-// The red, green and blue of a pixel, cut to the 5-6-5 precision of the
-// game's 16-bit screen, so screenshots and bitmaps compare exactly.
+// A pixel's colour cut to the 5-6-5 bits of the game's screen, so that
+// screenshots and bitmaps compare exactly.
 Uint32 rgb565At(SDL_Surface* s, int x, int y);
 
 std::string readFile(const std::string& path);
