@@ -1,8 +1,8 @@
-// The game on a real field: the dummy video driver, the game's own bitmaps,
-// airfield and fleet, in a scratch working folder of its own. The linker
-// sends the game's clock, delays, naps, random numbers and window updates to
-// the seams of game_fixture.cpp (--wrap), so ticks run in fast, controlled
-// time, and every update is checked against what the player must see.
+// The game on a real field: the dummy video driver, the game's bitmaps,
+// airfield and fleet, in a scratch working folder. The linker sends the
+// game's clock, delays, naps, random numbers and window updates to the seams
+// of game_fixture.cpp (--wrap): ticks run in fast, controlled time, and after
+// every update the window must show the screen as drawn.
 #ifndef CORVANE_GAME_FIXTURE_H
 #define CORVANE_GAME_FIXTURE_H
 
@@ -10,7 +10,6 @@
 
 #include <deque>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "skyrel_main.h"
@@ -22,14 +21,11 @@ struct Seams {
     int naps = 0;
     std::vector<Uint32> delays;  // every SDL_Delay asked for
     std::function<void()> onDelay;
-    std::deque<int> draws;  // answered by rand first, in order
-    // Then this: by default a draw that names no aircraft.
+    std::deque<int> draws;  // answered by rand first, then nextDraw: by default no aircraft
     std::function<int()> nextDraw = [] { return 2999; };
     int randCalls = 0;
     std::function<void()> onPresent;  // after every update of the window
-    // What the window shows: the parts of the screen sent to it so far.
-    SurfacePtr window;
-    int staleUpdates = 0;  // updates after which the window was not the screen
+    SurfacePtr window;                // the parts of the screen sent to the window
 };
 extern Seams seams;
 
@@ -39,8 +35,6 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    std::string work;  // the working folder, holding "bitmaps"
     std::string previousDir;
 };
 
@@ -51,10 +45,9 @@ inline FlyObj* aircraft(unsigned int index)
 // Puts an aircraft into play at (x, y) in state, still unless told to move.
 void launch(int index, int x, int y, int moveDelay = STILL, Sint32 state = Flying);
 void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);
-// Pixels of a look at (x, y) that surface does not show: the look's black
-// shows what lies under instead, when given.
-int wrongPixels(SDL_Surface* surface, SDL_Surface* look, int x, int y,
-                SDL_Surface* under = nullptr);
+// Pixels of a look at (x, y) that shown does not show; the look's black
+// shows under instead, when given.
+int wrongPixels(SDL_Surface* shown, SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
 // Frees what start-up made.
 void freeField();
 
