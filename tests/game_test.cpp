@@ -63,7 +63,7 @@ TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
         char* title = nullptr;
         char* icon = nullptr;
         SDL_WM_GetCaption(&title, &icon);
-        seen = std::string(title).substr(0, 8) + icon + " " + std::to_string(numtargets) + " " +
+        seen = std::string(title) + " " + icon + " " + std::to_string(numtargets) + " " +
                std::to_string(numsprites) + " " + counterAt(seams.window.get(), SCORE_X) +
                counterAt(seams.window.get(), HIGHSCORE_X);
         push(SDL_KEYDOWN, 0, 0, SDLK_ESCAPE);
@@ -103,7 +103,7 @@ TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
         EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
         freeField();
     }
-    EXPECT_EQ(seen, "Corvane Corvane 3 20 00000042");
+    EXPECT_EQ(seen, "Corvane (Ver. 1.01) - http://corvane.example/ Corvane 3 20 00000042");
 }
 
 TEST_F(Game, AnInstalledGameFindsItsBitmapsBesideTheProgramAndItsBestScoreWithThePlayer)
