@@ -280,11 +280,11 @@ TEST_F(Game, TheFrameShowsCountersRoutesUnderAircraftTheMarkerOnTopAndThePauseSc
 {
     score = 1234;
     highscore = 10000;
-    SDL_Surface* look = aircraft(14)->normalSurf;
-    const int routeY = 300 + look->h / 2;  // a route across aircraft 14
-    launch(14, 100, 300);
-    sprites[14]->addToPath(60, routeY);
-    sprites[14]->addToPath(200, routeY);
+    SDL_Surface* look = aircraft(0)->normalSurf;
+    const int routeY = 300 + look->h / 2;  // a route across aircraft 0, the first drawn
+    launch(0, 100, 300);
+    sprites[0]->addToPath(60, routeY);
+    sprites[0]->addToPath(200, routeY);
     launch(15, 400, 300);
     marker = new Marker(sprites[16], 50);
     marker->rect = rectOf(400, 300, 8, 8);  // over aircraft 15
