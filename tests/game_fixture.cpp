@@ -20,13 +20,10 @@ void checkWindow(SDL_Surface* shown)
         << "the window does not show the screen";
 }
 
-// Copies the rectangles sent from the screen onto the window.
 void showOnWindow(SDL_Surface* shown, int count, const SDL_Rect* rects)
 {
-    const SDL_PixelFormat* f = shown->format;
     if (!seams.window)
-        seams.window.reset(SDL_CreateRGBSurface(SDL_SWSURFACE, shown->w, shown->h, f->BitsPerPixel,
-                                                f->Rmask, f->Gmask, f->Bmask, 0));
+        seams.window = makeBitmap(shown->w, shown->h);  // the screen's RGB565
     for (int i = 0; i < count; ++i) {
         SDL_Rect area = rects[i];
         SDL_BlitSurface(shown, &area, seams.window.get(), &area);
@@ -60,11 +57,9 @@ void __wrap_SDL_Delay(Uint32 ms)
         seams.onDelay();
 }
 
-int __wrap_usleep(useconds_t microseconds)
+int __wrap_usleep(useconds_t /*microseconds*/)
 {
-    seams.napMicroseconds += microseconds;
-    seams.now += seams.napMicroseconds / 1000;
-    seams.napMicroseconds %= 1000;
+    ++seams.now;  // a nap: the clock turns a millisecond
     return 0;
 }
 
@@ -136,15 +131,6 @@ void GameTest::TearDown()
     freeField();
     SDL_Quit();
     std::filesystem::remove_all(std::filesystem::current_path());
-    std::filesystem::current_path("/tmp");
-}
-
-void launch(int index, int x, int y, int moveDelay, Sint32 state)
-{
-    sprites[index]->setPos(x, y);
-    sprites[index]->visible = true;
-    sprites[index]->state = state;
-    sprites[index]->moveDelay = moveDelay;
 }
 
 void push(Uint8 type, int x, int y, SDLKey key)

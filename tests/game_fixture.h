@@ -13,8 +13,7 @@
 #include "test_surfaces.h"
 
 struct Seams {
-    Uint32 now = 1000;  // the clock, in milliseconds
-    Uint32 napMicroseconds = 0;
+    Uint32 now = 1000;           // the clock, in milliseconds
     std::vector<Uint32> delays;  // every SDL_Delay asked for
     std::function<void()> onDelay;
     std::deque<int> draws;  // answered by rand first, then nextDraw: by default no aircraft
@@ -32,10 +31,16 @@ protected:
     void SetUp() override;
     void TearDown() override;
     static FlyObj* aircraft(unsigned int index) { return static_cast<FlyObj*>(sprites[index]); }
+    // Puts an aircraft into play at (x, y) in state, still unless told to move.
+    static void launch(int index, int x, int y, int moveDelay = STILL, Sint32 state = Flying)
+    {
+        sprites[index]->setPos(x, y);
+        sprites[index]->visible = true;
+        sprites[index]->state = state;
+        sprites[index]->moveDelay = moveDelay;
+    }
 };
 
-// Puts an aircraft into play at (x, y) in state, still unless told to move.
-void launch(int index, int x, int y, int moveDelay = STILL, Sint32 state = Flying);
 void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);
 // Pixels of a look at (x, y) that shown does not show; where the look is black, under if given.
 int wrongPixels(SDL_Surface* shown, SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);

