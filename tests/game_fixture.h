@@ -18,7 +18,6 @@ struct Seams {
     std::function<void()> onDelay;
     std::deque<int> draws;  // answered by rand first, then nextDraw: by default no aircraft
     std::function<int()> nextDraw = [] { return 2999; };
-    int randCalls = 0;
     std::function<void()> onPresent;  // after every update of the window
     SurfacePtr window;                // the parts of the screen sent to the window
 };
