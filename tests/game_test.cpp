@@ -80,6 +80,9 @@ TEST_F(Game, AnInstalledGameFindsItsBitmapsBesideTheProgramAndItsBestScoreWithTh
         EXPECT_EQ(highscorePath, path);
         EXPECT_TRUE(fs::path(dataFolder).is_absolute() && dataPath("f") == dataFolder + "/f");
     }
+    fs::create_directory_symlink(CORVANE_BITMAPS_DIR, "bitmaps");  // and a folder of its own
+    locateGameFiles();
+    EXPECT_EQ(dataPath("f") + " " + highscorePath, "f highscore.txt");
 }
 
 TEST_F(Game, BlackIsTransparentInEveryLookAndText)
@@ -192,8 +195,7 @@ TEST_F(Game, TheFrameShowsTheCountersRoutesUnderAircraftAndTheMarkerOnTop)
 
 TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLanding)
 {
-    // A route from the approach area onto the runway puts it on approach;
-    // one from the runway, or of an aircraft for another target, does not.
+    // Dragged from the approach area onto the runway it is on approach; else not.
     for (const auto& [index, from, state] :
          std::vector<std::tuple<int, int, Sint32>>{{EW_AIRCRAFT, APPROACH_X, OnApproach},
                                                    {EW_AIRCRAFT, RUNWAY_X + 9, Routed},
