@@ -1,8 +1,5 @@
-// The game on a real field: the dummy video driver, the game's bitmaps,
-// airfield and fleet, in a scratch working folder. The linker sends the
-// game's clock, delays, naps, random numbers and window updates to the seams
-// of game_fixture.cpp (--wrap): ticks run in fast, controlled time, and after
-// every update the window must show the screen as drawn.
+// The game on a real field in a scratch folder. The linker sends the clock, delays, naps, random
+// numbers and window updates to the seams (--wrap); the window must show the screen as drawn.
 #ifndef CORVANE_GAME_FIXTURE_H
 #define CORVANE_GAME_FIXTURE_H
 
@@ -17,13 +14,10 @@
 
 struct Seams {
     Uint32 now = 1000;           // the clock, in milliseconds
-    Uint32 napMicroseconds = 0;  // napped and not yet a whole millisecond
-    int naps = 0;
     std::vector<Uint32> delays;  // every SDL_Delay asked for
     std::function<void()> onDelay;
     std::deque<int> draws;  // answered by rand first, then nextDraw: by default no aircraft
     std::function<int()> nextDraw = [] { return 2999; };
-    int randCalls = 0;
     std::function<void()> onPresent;  // after every update of the window
     SurfacePtr window;                // the parts of the screen sent to the window
 };
@@ -35,20 +29,20 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string previousDir;
+    static FlyObj* aircraft(unsigned int index) { return static_cast<FlyObj*>(sprites[index]); }
+    // Puts an aircraft into play at (x, y) in state, still unless told to move.
+    static void launch(int index, int x, int y, int moveDelay = STILL, Sint32 state = Flying)
+    {
+        sprites[index]->setPos(x, y);
+        sprites[index]->visible = true;
+        sprites[index]->state = state;
+        sprites[index]->moveDelay = moveDelay;
+    }
 };
 
-inline FlyObj* aircraft(unsigned int index)
-{
-    return static_cast<FlyObj*>(sprites[index]);
-}
-// Puts an aircraft into play at (x, y) in state, still unless told to move.
-void launch(int index, int x, int y, int moveDelay = STILL, Sint32 state = Flying);
 void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);
-// Pixels of a look at (x, y) that shown does not show; the look's black
-// shows under instead, when given.
+// Pixels of a look at (x, y) that shown does not show; where the look is black, under if given.
 int wrongPixels(SDL_Surface* shown, SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
-// Frees what start-up made.
-void freeField();
+void freeField();  // frees what start-up made
 
 #endif

@@ -1,8 +1,5 @@
-// A long game in fast time: a random player acts at every wait of the real
-// main loop (drags, routes to a landing, keys, quits) while the rules of the
-// field are checked at every frame and every tick; the fixture checks that
-// the window shows every frame. CORVANE_SOAK_TICKS and CORVANE_SOAK_SEED (1)
-// choose another run; the same pair plays it again.
+// A random player through the real main loop, the rules of the field checked on every frame.
+// CORVANE_SOAK_TICKS and CORVANE_SOAK_SEED (1) choose another run; the same pair replays it.
 #include <cstdlib>
 #include <random>
 
@@ -12,23 +9,15 @@
 #define CORVANE_SOAK_DEFAULT_TICKS 30000
 #endif
 
-namespace {
-
-long long fromEnvironment(const char* name, long long fallback)
-{
-    const char* value = getenv(name);
-    return value ? strtoll(value, nullptr, 10) : fallback;
-}
-
-}  // namespace
-
 using Soak = GameTest;
 
 // NOLINTNEXTLINE(readability-function-cognitive-complexity): one loop of random moves and its rules
 TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
 {
-    const long long ticks = fromEnvironment("CORVANE_SOAK_TICKS", CORVANE_SOAK_DEFAULT_TICKS);
-    std::mt19937 rng(static_cast<unsigned int>(fromEnvironment("CORVANE_SOAK_SEED", 1)));
+    const char* ticksSet = getenv("CORVANE_SOAK_TICKS");
+    const char* seedSet = getenv("CORVANE_SOAK_SEED");
+    const long long ticks = ticksSet ? strtoll(ticksSet, nullptr, 10) : CORVANE_SOAK_DEFAULT_TICKS;
+    std::mt19937 rng(seedSet ? static_cast<unsigned int>(strtoul(seedSet, nullptr, 10)) : 1u);
     auto chance = [&](unsigned int perMille) { return rng() % 1000 < perMille; };
     auto anywhere = [&](Uint8 type) {
         push(type, static_cast<int>(rng() % SCREEN_WIDTH), static_cast<int>(rng() % SCREEN_HEIGHT));
@@ -37,47 +26,32 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
     seams.now = 0xFFFFFFFFu - 60000u;  // every run goes through the clock's wrap
     long long played = 0;
     long long landings = 0;
-    long long crashFrames = 0;
+    long long crashedShown = 0;  // aircraft shown crashed, frame by frame
     unsigned int lastScore = 0;
-    unsigned int lastBest = 0;
     seams.onPresent = [&] {
-        const std::string at = " at tick " + std::to_string(played);
-        bool crashed = false;
+        SCOPED_TRACE("tick " + std::to_string(played));
         for (unsigned int i = 0; i < numsprites && !HasFatalFailure(); ++i) {
             FlyObj* a = aircraft(i);
             const Sint32 s = a->state;
             ASSERT_TRUE(s != Landed && a->isVisible() == (s != Inactive && s != Announced))
-                << i << " in " << s << at;
-            ASSERT_EQ(s == Announced, marker && marker->sprite == a) << i << at;
-            SDL_Surface* look = s == Crashed                    ? a->crashedSurf
-                                : s == OnApproach || s == Final ? a->approachSurf
-                                                                : a->normalSurf;
-            ASSERT_TRUE(!a->isVisible() || a->surface == look) << i << " in " << s << at;
-            ASSERT_TRUE(std::abs(a->velX) <= 1 && std::abs(a->velY) <= 1) << i << at;
-            ASSERT_TRUE(a->pathPos < a->pathLen || a->pathLen == 0) << i << at;
-            ASSERT_TRUE(a->getPosX() >= 0 && a->getPosX() <= SCREEN_WIDTH - a->getWidth() &&
-                        a->getPosY() >= 0 && a->getPosY() <= SCREEN_HEIGHT - a->getHeight())
-                << i << at;
-            ASSERT_TRUE(s != Inactive || a->getPosX() + a->getPosY() + a->pathLen == 0u) << i << at;
-            crashed = crashed || s == Crashed;
+                << i << " in " << s;
+            ASSERT_EQ(s == Announced, marker && marker->sprite == a) << i;
+            crashedShown += s == Crashed;
         }
-        ASSERT_TRUE((score >= lastScore || score == 0) && highscore >= lastBest) << at;
-        crashFrames += crashed;
+        ASSERT_TRUE(score >= lastScore || score == 0);
         landings += score > lastScore ? score - lastScore : 0;
         lastScore = score;
-        lastBest = highscore;
     };
     seams.onDelay = [&] {
-        if (played >= ticks || HasFailure()) {
-            push(SDL_KEYDOWN, 0, 0, SDLK_ESCAPE);
-            return;
-        }
-        if (seams.delays.back() == TICK_PERIOD) {  // a halted game's pass
+        if (seams.delays.back() == TICK_PERIOD && played < ticks) {  // a halted game's pass
             if (chance(200))
                 push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);  // resume, or the next game
             return;
         }
-        ++played;
+        if (played++ >= ticks || HasFailure()) {
+            push(SDL_KEYDOWN, 0, 0, SDLK_ESCAPE);
+            return;
+        }
         FlyObj* a = aircraft(rng() % numsprites);
         if (chance(20) && a->isVisible()) {
             for (const TargetLayout& t : AIRFIELD) {
@@ -101,8 +75,7 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
     };
     while (played < ticks && !HasFailure())
         runMainLoop();
-    printf("[ soak ] %lld ticks, %lld landings, %lld crash frames\n", played, landings,
-           crashFrames);
+    printf("[ soak ] %lld ticks, %lld landings\n", played, landings);
     EXPECT_GT(landings, 0);
-    EXPECT_GT(crashFrames, 0);
+    EXPECT_GT(crashedShown, 0);
 }

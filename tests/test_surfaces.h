@@ -1,5 +1,4 @@
-// Real SDL surfaces for the tests, the pixels on them, and a sprite's state
-// in one line for the checks to compare.
+// Real SDL surfaces for the tests, their pixels, and a sprite's state in one line.
 #ifndef CORVANE_TEST_SURFACES_H
 #define CORVANE_TEST_SURFACES_H
 
