@@ -1,7 +1,9 @@
 // The game on a real field: start-up, spawns, ticks, the frame, drags, the loop, the best score.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <climits>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -96,6 +98,22 @@ TEST_F(Game, BlackIsTransparentInEveryLookAndText)
     }
     for (SDL_Surface* look : keyed)
         EXPECT_TRUE((look->flags & SDL_SRCCOLORKEY) && look->format->colorkey == 0);
+}
+
+TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwenty)
+{
+    for (const auto& [points, window] : std::vector<std::pair<unsigned int, int>>{
+             {0, 3000}, {1, 2990}, {297, 30}, {298, 20}, {UINT_MAX, 20}}) {
+        for (const int draw : {window + 7, window - 1, 19}) {
+            score = points;
+            seams.draws = {draw, 700};
+            addNewSprite();
+            EXPECT_EQ(marker ? marker->sprite : nullptr,
+                      draw % window < 20 ? sprites[draw % window] : nullptr)
+                << points << " " << draw;
+            resetSituation();
+        }
+    }
 }
 
 TEST_F(Game, AnAircraftEntersAtABorderPointUnlessAnotherHasACornerInTheSquareThere)
@@ -274,6 +292,16 @@ TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteReplacesTheFileWholeOrNo
     close(savedInput);
     struct stat info { };
     EXPECT_TRUE(stat(HIGHSCORE_FILE, &info) == 0 && (info.st_mode & 0777) == 0644);
+    rlimit room{};
+    getrlimit(RLIMIT_FSIZE, &room);
+    const rlimit noRoom{0, room.rlim_max};
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &noRoom);
+    highscore = 99;
+    writeHighscore();  // a write that runs out of room keeps the old best score
+    setrlimit(RLIMIT_FSIZE, &room);
+    readHighscore();
+    EXPECT_EQ(highscore, 1234u);
     fs::remove(HIGHSCORE_FILE);
     fs::create_directory(HIGHSCORE_FILE);  // a file that cannot be replaced is left as it was
     writeHighscore();
