@@ -131,8 +131,9 @@ TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
     const auto paused = [&](const Bitmap& s) {
         return shows(s, pauseText, (SCREEN_WIDTH - pauseText.w) / 2, PAUSE_TEXT_Y);
     };
-    const auto over = [&](const Bitmap& s) {  // no key pauses the game before the end
-        return shows(s, presskeyText, (SCREEN_WIDTH - presskeyText.w) / 2, PRESSKEY_TEXT_Y);
+    const auto over = [&](const Bitmap& s) {
+        return !paused(s) &&
+               shows(s, presskeyText, (SCREEN_WIDTH - presskeyText.w) / 2, PRESSKEY_TEXT_Y);
     };
     // Looks until the screen answers; an empty shot when it did not in time.
     const auto waitFor = [&](const std::function<bool(const Bitmap&)>& wanted, int seconds) {

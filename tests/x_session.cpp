@@ -150,6 +150,6 @@ std::vector<std::string> gameEnv(const std::string& driver, const std::string& s
     const std::string lsan = suppressions.empty() ? CORVANE_LSAN_SUPPRESSIONS : suppressions;
     return {"SDL_VIDEODRIVER=" + driver,
             std::string("LSAN_OPTIONS=") + (onSdl12Compat() ? "detect_leaks=0:" : "") +
-                "suppressions=" + lsan,
+                "print_suppressions=0:suppressions=" + lsan,
             "DISPLAY="};
 }

@@ -29,8 +29,7 @@ private:
     int status = -1;
 };
 
-// An Xvfb server on a free display, 640 x 480 at 24 bits.
-class XServer {
+class XServer {  // Xvfb on a free display, 640 x 480 at 24 bits
 public:
     XServer();
     ~XServer();
