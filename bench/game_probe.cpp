@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "game_process.h"
 #include "skyrel_main.h"
 #include "x_session.h"
 
@@ -94,8 +93,8 @@ ChildProcess startGame(const XServer& x, const std::string& folder,
 // Ends the game as a player would, with Escape in its window; answers its exit status.
 int quitGame(const XServer& x, ChildProcess* game)
 {
-    x.xdotool({"mousemove", "320", "240"});
-    x.xdotool({"key", "Escape"});
+    x.run({"xdotool", "mousemove", "320", "240"});
+    x.run({"xdotool", "key", "Escape"});
     return game->waitForExit(WINDOW_TIMEOUT_MS);
 }
 
@@ -287,14 +286,14 @@ bool measureState(const HaltedGame& h, const char* state, Screen screen)
 // when one of them could not be reached or did not last.
 bool measureStates(const HaltedGame& h)
 {
-    h.x.xdotool({"mousemove", "320", "240"});
+    h.x.run({"xdotool", "mousemove", "320", "240"});
     if (!measureState(h, "running", Screen::Play))
         return false;
-    h.x.xdotool({"key", "p"});
+    h.x.run({"xdotool", "key", "p"});
     if (!waitForScreen(h, Screen::Paused, "paused", SCREEN_TIMEOUT_MS, SCREEN_POLL_MS) ||
         !measureState(h, "paused", Screen::Paused))
         return false;
-    h.x.xdotool({"key", "space"});
+    h.x.run({"xdotool", "key", "space"});
     if (!waitForScreen(h, Screen::Play, "play", SCREEN_TIMEOUT_MS, SCREEN_POLL_MS))
         return false;
     const Clock::time_point resumed = Clock::now();
@@ -309,7 +308,8 @@ bool measureHalt(const XServer& x, const std::string& folder, const Options& opt
 {
     ChildProcess game = startGame(x, folder, {options.binary}, {});
     const HaltedGame halted{x, folder, options, game, childStatFile("Xvfb")};
-    if (halted.serverStat.empty() || x.waitForWindow("^Corvane", WINDOW_TIMEOUT_MS).empty()) {
+    if (halted.serverStat.empty() ||
+        x.run({"xdotool", "search", "--sync", "--name", "^Corvane"}) != 0) {
         fprintf(stderr, "no Xvfb process or no game window\n");
         return false;
     }
@@ -326,10 +326,9 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(argc, argv, &options))
         return 1;
-    WorkFolder work;
-    work.linkBitmaps();
+    const WorkFolder work(WorkFolder::WITH_BITMAPS);
     const XServer x;
-    if (!x.ready()) {
+    if (x.name().empty()) {
         fprintf(stderr, "Couldn't start Xvfb\n");
         return 1;
     }

@@ -392,7 +392,7 @@ int main(int argc, char** argv)
         return 1;
 
     const std::unique_ptr<XServer> xServer = ownXvfb ? std::make_unique<XServer>() : nullptr;
-    if (xServer && !xServer->ready()) {
+    if (xServer && xServer->name().empty()) {
         fprintf(stderr, "Couldn't start Xvfb\n");
         return 1;
     }

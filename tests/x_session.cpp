@@ -2,23 +2,20 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 
-namespace {
+namespace fs = std::filesystem;
 
-const int START_TIMEOUT_MS = 10000;
-const int TOOL_TIMEOUT_MS = 60000;
+const int TIMEOUT_MS = 60000;
 const int POLL_MS = 20;
-
-}  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::vector<std::string>& env, const std::string& workDir,
@@ -29,21 +26,15 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
         status = pid < 0 ? 127 : -1;  // as if the program could not be run
         return;
     }
-    for (const std::string& assignment : env) {  // lives until the exec, as putenv needs
-        if (assignment.find('=') == std::string::npos)
-            unsetenv(assignment.c_str());
-        else
-            putenv(const_cast<char*>(assignment.c_str()));
-    }
+    for (const std::string& assignment : env)  // lives until the exec, as putenv needs
+        putenv(const_cast<char*>(assignment.c_str()));
     const int out = open(stderrFile.empty() ? "/dev/null" : stderrFile.c_str(),
                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(out, STDERR_FILENO);
     dup2(out, STDOUT_FILENO);
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<char*> args(argv.size() + 1, nullptr);  // ends with a null
+    for (size_t i = 0; i < argv.size(); ++i)
+        args[i] = const_cast<char*>(argv[i].c_str());
     if (workDir.empty() || chdir(workDir.c_str()) == 0)
         execvp(args[0], args.data());
     _exit(127);
@@ -52,7 +43,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
 ChildProcess::~ChildProcess()
 {
     signal(SIGKILL);
-    waitForExit(TOOL_TIMEOUT_MS);
+    waitForExit(TIMEOUT_MS);
 }
 
 bool ChildProcess::running()
@@ -83,8 +74,7 @@ std::string ChildProcess::procFile(const std::string& entry)
     return running() ? "/proc/" + std::to_string(pid) + "/" + entry : "";
 }
 
-// Xvfb picks a free display and writes its number to the pipe once it
-// accepts connections.
+// Xvfb writes the free display it took to the pipe, once it accepts connections.
 XServer::XServer()
 {
     int fds[2];
@@ -95,60 +85,71 @@ XServer::XServer()
                                  "640x480x24", "-nolisten", "tcp", "-noreset"},
         std::vector<std::string>{}, "", "");
     close(fds[1]);
-    displayPipe = fds[0];
-    pollfd started{fds[0], POLLIN, 0};
-    char number[16] = {};  // the number, and its newline in a write of its own
-    if (poll(&started, 1, START_TIMEOUT_MS) == 1 && read(fds[0], number, 15) > 0)
+    char number[16] = {};
+    if (read(fds[0], number, 15) > 0)
         display = ":" + std::to_string(std::strtol(number, nullptr, 10));
+    close(fds[0]);
 }
 
 XServer::~XServer()
 {
     if (server) {
         server->signal(SIGTERM);  // it removes its lock and socket files
-        server->waitForExit(START_TIMEOUT_MS);
+        server->waitForExit(TIMEOUT_MS);
     }
-    close(displayPipe);
 }
 
-int XServer::xdotool(const std::vector<std::string>& args) const
+int XServer::run(const std::vector<std::string>& argv, const std::string& outFile) const
 {
-    std::vector<std::string> argv = {"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return ChildProcess(argv, {"DISPLAY=" + display}, "", "").waitForExit(TOOL_TIMEOUT_MS);
-}
-
-std::string XServer::waitForWindow(const std::string& title, int timeoutMs) const
-{
-    const std::string out = "/tmp/corvane-xdotool-" + std::to_string(getpid()) + ".txt";
-    ChildProcess search({"xdotool", "search", "--sync", "--name", title}, {"DISPLAY=" + display},
-                        "", out);
-    const std::string found = search.waitForExit(timeoutMs) == 0 ? readFile(out) : "";
-    unlink(out.c_str());
-    return found.substr(0, found.find('\n'));
+    return ChildProcess(argv, {"DISPLAY=" + display}, "", outFile).waitForExit(TIMEOUT_MS);
 }
 
 SurfacePtr XServer::screenshot(const std::string& file) const
 {
-    ChildProcess import({"import", "-window", "root", "-type", "TrueColor", "bmp3:" + file},
-                        {"DISPLAY=" + display}, "", "");
-    return SurfacePtr(import.waitForExit(TOOL_TIMEOUT_MS) == 0 ? SDL_LoadBMP(file.c_str())
-                                                               : nullptr);
+    const int status = run({"import", "-window", "root", "-type", "TrueColor", "bmp3:" + file});
+    return SurfacePtr(status == 0 ? SDL_LoadBMP(file.c_str()) : nullptr);
 }
 
 Uint32 rgb565At(SDL_Surface* s, int x, int y)
 {
-    Uint8 r = 0;
-    Uint8 g = 0;
-    Uint8 b = 0;
-    SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
-    return (static_cast<Uint32>(r >> 3) << 11) | (static_cast<Uint32>(g >> 2) << 5) | (b >> 3);
+    Uint8 rgb[3] = {};
+    SDL_GetRGB(pixelAt(s, x, y), s->format, &rgb[0], &rgb[1], &rgb[2]);
+    return (rgb[0] >> 3 << 11) | (rgb[1] >> 2 << 5) | (rgb[2] >> 3);
 }
 
 std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+WorkFolder::WorkFolder(Bitmaps bitmaps)
+{
+    char pattern[] = "/tmp/corvane-run-XXXXXX";
+    path = mkdtemp(pattern);
+    fs::permissions(path, fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::add);  // for nobody, whom a test may run the game as
+    if (bitmaps == WITH_BITMAPS)
+        fs::copy(CORVANE_BITMAPS_DIR, file("bitmaps"));
+}
+
+WorkFolder::~WorkFolder()
+{
+    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(path);
+}
+
+bool onSdl12Compat()
+{
+    const char* libraryPath = getenv("LD_LIBRARY_PATH");
+    return libraryPath != nullptr && strstr(libraryPath, "sdl12-compat") != nullptr;
+}
+
+std::vector<std::string> gameEnv(const std::string& driver, const std::string& suppressions)
+{
+    const std::string lsan = suppressions.empty() ? CORVANE_LSAN_SUPPRESSIONS : suppressions;
+    return {"SDL_VIDEODRIVER=" + driver,
+            std::string("LSAN_OPTIONS=") + (onSdl12Compat() ? "detect_leaks=0:" : "") +
+                "print_suppressions=0:suppressions=" + lsan,
+            "DISPLAY="};
 }

@@ -1,5 +1,4 @@
-// The real game as a player meets it: in an X server of its own (Xvfb),
-// driven through X input (xdotool) and read from screenshots.
+// Runs of the real game, and an X server of its own (Xvfb) to play it in.
 #ifndef CORVANE_X_SESSION_H
 #define CORVANE_X_SESSION_H
 
@@ -11,10 +10,7 @@
 
 #include "test_surfaces.h"
 
-// A child with extra environment (NAME=value sets, NAME unsets), a working
-// folder and its output in a file. It owns its pid: only it signals or reaps
-// the child, and only before it is reaped, so no signal reaches a process
-// the test did not start.
+// A child with NAME=value environment, a folder and an output file: only it signals or reaps it.
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
@@ -26,7 +22,6 @@ public:
     bool running();                  // reaps the child once it has ended
     void signal(int sig);            // only while it runs
     int waitForExit(int timeoutMs);  // the status, 128 + a signal, or -1 while it runs
-    int exitStatus() const { return status; }
     std::string procFile(const std::string& entry);  // /proc/<pid>/entry while it runs, or ""
 
 private:
@@ -34,28 +29,38 @@ private:
     int status = -1;
 };
 
-// An Xvfb server on a free display, 640 x 480 at 24 bits.
-class XServer {
+class XServer {  // Xvfb on a free display, 640 x 480 at 24 bits
 public:
     XServer();
     ~XServer();
 
-    bool ready() const { return !display.empty(); }
-    const std::string& name() const { return display; }                        // ":N"
-    int xdotool(const std::vector<std::string>& args) const;                   // its exit status
-    std::string waitForWindow(const std::string& title, int timeoutMs) const;  // its id, or ""
-    SurfacePtr screenshot(const std::string& file) const;  // of the whole screen
+    const std::string& name() const { return display; }  // ":N"
+    // Runs a program (xdotool, xprop) on this display to its end; its status.
+    int run(const std::vector<std::string>& argv, const std::string& outFile = "") const;
+    SurfacePtr screenshot(const std::string& file) const;
 
 private:
-    std::unique_ptr<ChildProcess> server;  // and so not copyable
-    int displayPipe = -1;  // kept open: the server writes to it again when it resets
+    std::unique_ptr<ChildProcess> server;
     std::string display;
 };
 
-// A pixel's colour cut to the 5-6-5 bits of the game's screen, so that
-// screenshots and bitmaps compare exactly.
+// A pixel cut to the 5-6-5 bits of the game's screen, as screenshots compare.
 Uint32 rgb565At(SDL_Surface* s, int x, int y);
-
 std::string readFile(const std::string& path);
+
+// A scratch working folder, removed afterwards, with a copy of the bitmaps if asked.
+struct WorkFolder {
+    enum Bitmaps { NO_BITMAPS, WITH_BITMAPS };
+    explicit WorkFolder(Bitmaps bitmaps = NO_BITMAPS);
+    ~WorkFolder();
+    std::string file(const std::string& name) const { return path + "/" + name; }
+
+    std::string path;
+};
+
+bool onSdl12Compat();  // whether LD_LIBRARY_PATH asks for sdl12-compat
+
+// The video driver, no display, the leak suppressions (none on sdl12-compat: SDL2 unloads X).
+std::vector<std::string> gameEnv(const std::string& driver, const std::string& suppressions = "");
 
 #endif

@@ -1,7 +1,5 @@
-// Feeds arbitrary bytes to the high-score reader as the file's content and
-// holds its answer to the rule: the leading decimal number, after optional
-// white space and an optional '+', when it fits 32 bits; 0 for anything
-// else. A wrong answer aborts, so libFuzzer keeps the input.
+// The high-score reader on any file: the leading decimal number, after optional
+// white space and '+', when it fits 32 bits, else 0. A wrong answer aborts.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -20,16 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     const unsigned int expected =
         error == std::errc() && value <= UINT32_MAX ? static_cast<unsigned int>(value) : 0;
-    FILE* file = std::tmpfile();
+    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "r");  // only read from
     if (!file)
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::rewind(file);
     const unsigned int read = parseHighscore(file);
     std::fclose(file);
-    if (read != expected) {
-        std::fprintf(stderr, "read %u where the rule gives %u\n", read, expected);
+    if (read != expected)
         std::abort();
-    }
     return 0;
 }

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Usage: run_highscore_fuzz.sh BUILD_DIR SECONDS. Builds the high-score fuzzer
-# with clang and the sanitizers in BUILD_DIR and runs it for SECONDS from the
-# corpus beside this script; a failing input is kept in BUILD_DIR as crash-*.
+# Usage: run_highscore_fuzz.sh BUILD_DIR SECONDS (a failing input is kept as BUILD_DIR/crash-*).
 set -euo pipefail
-[ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR SECONDS" >&2; exit 2; }
 here="$(cd "$(dirname "$0")" && pwd)"
 cmake -S "$here/../.." -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON -DCORVANE_FUZZ=ON

@@ -1,0 +1,138 @@
+// The real binary: its SDL, arguments, bitmaps, high-score files and writer.
+#include <csignal>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
+
+#include "skyrel_main.h"
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+
+const int EXIT_TIMEOUT_MS = 20000;
+
+TEST(SdlLeg, TheTestsAndTheGameRunAgainstTheSdlTheLegAsksFor)
+{
+    WorkFolder dir;  // the dynamic loader names the libraries that the game runs on
+    ChildProcess game({CORVANE_BINARY}, {"LD_TRACE_LOADED_OBJECTS=1"}, "", dir.file("libraries"));
+    ASSERT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), 0);
+    const std::string libraries = readFile(dir.file("libraries"));
+    const size_t from = libraries.find("=> ", libraries.find("libSDL-1.2.so")) + 3;
+    const std::string library = libraries.substr(from, libraries.find(" (", from) - from);
+    const SDL_version* linked = SDL_Linked_Version();
+    std::cout << (onSdl12Compat() ? "sdl12-compat" : "classic")
+              << " leg: the tests ran against SDL " << int(linked->major) << "."
+              << int(linked->minor) << "." << int(linked->patch) << ", the game against " << library
+              << "\n";
+    EXPECT_EQ(linked->patch >= 50, onSdl12Compat());  // the classic library ends at 1.2.15
+    EXPECT_NE(library.find("libSDL-1.2.so"), std::string::npos) << libraries;
+    EXPECT_EQ(library.find("/sdl12-compat/") != std::string::npos, onSdl12Compat()) << library;
+}
+
+TEST(CommandLine, ArgumentsAreAnsweredWithoutAWindowAndNoDisplayEndsWithStatusOne)
+{
+    const std::string usage = "Usage: corvane [--help | --version]\n";
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{"--help"}, EXIT_OK, usage},  // the start of what it says, on one stream only
+        {{"--version"}, EXIT_OK, "Corvane 1.01\n"},
+        {{"--fly"}, EXIT_BAD_ARGUMENT, "corvane: unknown argument '--fly'\n" + usage},
+        {{}, EXIT_NO_SDL, "Couldn't initialize SDL: "}};
+    for (const auto& [args, status, start] : cases) {
+        WorkFolder dir;
+        std::vector<std::string> argv = {"sh", "-c", R"(exec "$0" "$@" 2>err)", CORVANE_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ChildProcess run(argv, gameEnv("x11"), dir.path, dir.file("out"));  // no DISPLAY
+        EXPECT_EQ(run.waitForExit(EXIT_TIMEOUT_MS), status) << start;
+        EXPECT_EQ(readFile(dir.file(status == EXIT_OK ? "out" : "err")).rfind(start, 0), 0u);
+        EXPECT_EQ(readFile(dir.file(status == EXIT_OK ? "err" : "out")), "");
+    }
+}
+
+// One damage (removed, cut short, not a bitmap) for each way a bitmap is loaded.
+TEST(BadInput, EachDamagedBitmapEndsTheGameWithStatusThreeNamingTheFile)
+{
+    const AircraftClass& c = FLEET[std::size(FLEET) - 1];  // the others loaded before it
+    std::vector<std::string> files = {DIGITS_FILE, c.normalFile, c.approachFile, c.crashedFile};
+    files.insert(files.end(),
+                 {headingFile(c.normalFile, HeadingNE), headingFile(c.approachFile, HeadingNW)});
+    for (size_t n = 0; n < files.size(); ++n) {
+        WorkFolder dir(WorkFolder::WITH_BITMAPS);
+        const std::string whole = readFile(dir.file(files[n]));
+        fs::remove(dir.file(files[n]));
+        if (n % 3 != 0)
+            std::ofstream(dir.file(files[n]))
+                << (n % 3 == 1 ? whole.substr(0, whole.size() / 2) : "GIF89a\n");
+        ChildProcess game({CORVANE_BINARY}, gameEnv("dummy"), dir.path, dir.file("err.txt"));
+        EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_BITMAP) << files[n];
+        const std::string said = readFile(dir.file("err.txt"));
+        EXPECT_EQ(said.rfind("Couldn't load bitmap " + files[n] + ": ", 0), 0u) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    }
+}
+
+// As root, the game runs as nobody, so that file permissions apply, from copies in dir.
+std::vector<std::string> gameCommand(const WorkFolder& dir)
+{
+    if (geteuid() != 0)
+        return {CORVANE_BINARY};
+    const std::string game = dir.file("corvane");
+    fs::copy_file(CORVANE_BINARY, game);
+    fs::copy_file(CORVANE_LSAN_SUPPRESSIONS, dir.file("lsan.supp"));
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.path))
+        fs::permissions(entry.path(), fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
+    const std::string lsan = gameEnv("", dir.file("lsan.supp"))[1];  // in place of gameEnv's
+    return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", lsan, game};
+}
+
+TEST(BadInput, WithABadHighscoreFileTheGamePlaysQuitsAndLeavesTheFileAsItWas)
+{
+    enum Change { NONE, FOLDER, UNREADABLE, READ_ONLY_FOLDER };
+    const std::pair<std::string, Change> cases[] = {
+        {"", NONE},   {"4294967296", NONE}, {std::string("\x7f\x45\x4c\x46\x00\xff", 6), NONE},
+        {"", FOLDER}, {"17", UNREADABLE},   {"17", READ_ONLY_FOLDER}};
+    for (const auto& [content, change] : cases) {
+        WorkFolder dir(WorkFolder::WITH_BITMAPS);
+        const std::vector<std::string> command = gameCommand(dir);
+        const std::string file = dir.file(HIGHSCORE_FILE);
+        if (change == FOLDER)
+            fs::create_directory(file);
+        else
+            std::ofstream(file) << content;
+        if (change == UNREADABLE)
+            fs::permissions(file, fs::perms::none);
+        if (change == READ_ONLY_FOLDER)
+            fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::remove);
+        ChildProcess game(command, gameEnv("dummy"), dir.path, "");
+        EXPECT_EQ(game.waitForExit(700), -1) << change << " ended the game";
+        game.signal(SIGTERM);  // SDL turns it into a quit event
+        EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_OK) << change;
+        fs::permissions(file, fs::perms::owner_read, fs::perm_options::add);
+        EXPECT_EQ(change == FOLDER ? "" : readFile(file), content) << change;
+    }
+}
+
+// The writer writes ever higher best scores until it is killed at moments spread over its loop.
+TEST(BadInput, AKillWhileWritingTheBestScoreLeavesTheOldNumberOrANewOne)
+{
+    WorkFolder dir;
+    const std::string file = dir.file(HIGHSCORE_FILE);
+    std::ofstream(file) << "1000";
+    unsigned long last = 1000;
+    for (int kill = 0; kill < 40; ++kill) {
+        ChildProcess writer({CORVANE_HIGHSCORE_WRITER, std::to_string(last + 1)}, {}, dir.path, "");
+        for (int ms = 0; ms < EXIT_TIMEOUT_MS && readFile(file) == std::to_string(last); ++ms)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(kill * 125));  // over 5 ms
+        writer.signal(SIGKILL);
+        EXPECT_EQ(writer.waitForExit(EXIT_TIMEOUT_MS), 128 + SIGKILL);
+        const std::string content = readFile(file);
+        ASSERT_EQ(content.find_first_not_of("0123456789"), std::string::npos) << content;
+        ASSERT_GT(std::stoul(content), last) << "after kill " << kill;
+        last = std::stoul(content);
+    }
+}
