@@ -87,7 +87,7 @@ TEST_F(Game, AnInstalledGameFindsItsBitmapsBesideTheProgramAndItsBestScoreWithTh
     EXPECT_EQ(dataPath("f") + " " + highscorePath, "f highscore.txt");
 }
 
-TEST_F(Game, BlackIsTransparentInEveryLookAndText)
+TEST_F(Game, BlackIsTransparentInEveryLookAndTextButNotInTheFieldOrDigits)
 {
     std::vector<SDL_Surface*> keyed = {txtPauseSurf, txtPresskeySurf};
     for (unsigned int i = 0; i < numsprites; ++i) {
@@ -98,12 +98,13 @@ TEST_F(Game, BlackIsTransparentInEveryLookAndText)
     }
     for (SDL_Surface* look : keyed)
         EXPECT_TRUE((look->flags & SDL_SRCCOLORKEY) && look->format->colorkey == 0);
+    EXPECT_FALSE((bgSurf->flags | digitSurf->flags) & SDL_SRCCOLORKEY);
 }
 
 TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwenty)
 {
     for (const auto& [points, window] : std::vector<std::pair<unsigned int, int>>{
-             {0, 3000}, {1, 2990}, {297, 30}, {298, 20}, {UINT_MAX, 20}}) {
+             {0, 3000}, {1, 2990}, {297, 30}, {298, 20}, {299, 20}, {UINT_MAX, 20}}) {
         for (const int draw : {window + 7, window - 1, 19}) {
             score = points;
             seams.draws = {draw, 700};
@@ -200,14 +201,20 @@ TEST_F(Game, TheFrameShowsTheCountersRoutesUnderAircraftAndTheMarkerOnTop)
     launch(19, 100, 300);
     sprites[19]->addToPath(60, routeY);
     sprites[19]->addToPath(200, routeY);
+    launch(0, 500, 150);  // and one for aircraft 0, the first
+    sprites[0]->addToPath(520, 160);
+    sprites[0]->addToPath(620, 160);
     launch(15, 400, 300);
     marker = new Marker(sprites[16], 50);
     marker->rect = rectOf(400, 300, 8, 8);  // over aircraft 15
     redraw();
     SDL_Surface* window = seams.window.get();
     EXPECT_EQ(counterAt(window, SCORE_X) + counterAt(window, HIGHSCORE_X), "12349999");
-    EXPECT_NE(pixelAt(window, 80, routeY), pixelAt(bgSurf, 80, routeY));  // the route
-    EXPECT_EQ(wrongPixels(window, look, 100, 300, window), 0);            // over its route
+    const Uint32 green = screen->format->Gmask;
+    for (const auto& [x, y] : {std::pair(80, routeY), std::pair(610, 160)})  // the routes, green
+        EXPECT_GT(pixelAt(window, x, y) & green, pixelAt(bgSurf, x, y) & green);
+    EXPECT_EQ(wrongPixels(window, look, 100, 300, window), 0);  // over its route
+    EXPECT_EQ(wrongPixels(window, sprites[0]->surface, 500, 150, window), 0);
     EXPECT_EQ(pixelAt(window, 407, 307), SDL_MapRGB(screen->format, 255, 255, 255));
 }
 
