@@ -104,27 +104,30 @@ TEST_F(Sprites, OnlyVisibleSpritesAreHitAndTheirRightAndBottomEdgesLieOutside)
     }
 }
 
-// One step as "x,y vx,vy state route-length next heading": straight when one distance is thrice
-// the other; waypoints inside are passed; at an edge (x 629, y 471) it turns, dropping the route.
+// One step of a routed aircraft as "x,y vx,vy state route-length next heading": straight when one
+// distance is thrice the other; waypoints inside are passed; at an edge (x 0 and 629, y 471) it
+// turns, dropping the route and flying on unrouted.
 TEST_F(Sprites, AStepSteersForTheNextWaypointBouncesOffTheEdgesAndShowsItsHeading)
 {
     const std::tuple<int, int, int, int, std::vector<Coord>, const char*> steps[] = {
-        {100, 100, 0, 0, {{205, 137}}, "101,100 1,0 2 1 0 2"},
-        {100, 100, 0, 0, {{205, 138}}, "101,101 1,1 2 1 0 3"},
-        {100, 100, 0, 0, {{105, 4}}, "100,99 0,-1 2 1 0 0"},
-        {100, 100, 0, 0, {{5, 4}}, "99,99 -1,-1 2 1 0 7"},
-        {100, 100, 0, 0, {{75, 204}}, "100,101 0,1 2 1 0 4"},
-        {100, 100, 0, 0, {{70, 204}}, "99,101 -1,1 2 1 0 5"},
-        {100, 100, 0, 0, {{5, 71}}, "99,100 -1,0 2 1 0 6"},
-        {100, 100, 0, 1, {{100, 100}, {109, 107}, {300, 104}}, "101,100 1,0 2 3 2 2"},
+        {100, 100, 0, 0, {{205, 137}}, "101,100 1,0 3 1 0 2"},
+        {100, 100, 0, 0, {{205, 138}}, "101,101 1,1 3 1 0 3"},
+        {100, 100, 0, 0, {{105, 4}}, "100,99 0,-1 3 1 0 0"},
+        {100, 100, 0, 0, {{5, 4}}, "99,99 -1,-1 3 1 0 7"},
+        {100, 100, 0, 0, {{75, 204}}, "100,101 0,1 3 1 0 4"},
+        {100, 100, 0, 0, {{70, 204}}, "99,101 -1,1 3 1 0 5"},
+        {100, 100, 0, 0, {{5, 71}}, "99,100 -1,0 3 1 0 6"},
+        {100, 100, 0, 1, {{100, 100}, {109, 107}, {300, 104}}, "101,100 1,0 3 3 2 2"},
+        {1, 50, -1, 0, {{-995, 54}}, "0,50 -1,0 3 1 0 6"},
         {0, 50, -1, 0, {{-995, 54}}, "0,50 1,0 2 0 0 2"},
         {629, 50, 1, 0, {{1634, 54}}, "629,50 -1,0 2 0 0 6"},
-        {628, 50, 1, 0, {{1633, 54}}, "629,50 1,0 2 1 0 2"},
+        {628, 50, 1, 0, {{1633, 54}}, "629,50 1,0 3 1 0 2"},
         {50, 471, 0, 1, {{55, 1475}}, "50,471 0,-1 2 0 0 0"}};
 
     for (const auto& [x, y, vx, vy, route, after] : steps) {
         auto s = aircraft(x, y);
         s->setVelocity(vx, vy);
+        s->state = Routed;
         for (Coord c : route)
             s->addToPath(&c);
         s->move(canvas.get(), 0);
