@@ -110,8 +110,9 @@ void freeField()
 void GameTest::SetUp()
 {
     seams = Seams();
-    char folder[] = "/tmp/corvane-test-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    char pattern[] = "/tmp/corvane-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
     std::filesystem::current_path(folder);
     std::filesystem::create_directory_symlink(CORVANE_BITMAPS_DIR, "bitmaps");
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
@@ -128,7 +129,8 @@ void GameTest::TearDown()
 {
     freeField();
     SDL_Quit();
-    std::filesystem::remove_all(std::filesystem::current_path());
+    std::filesystem::current_path("/");
+    std::filesystem::remove_all(folder);  // "" when set-up failed early: removes nothing
 }
 
 void push(Uint8 type, int x, int y, SDLKey key)

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "skyrel_main.h"
@@ -38,6 +39,7 @@ protected:
         sprites[index]->state = state;
         sprites[index]->moveDelay = moveDelay;
     }
+    std::string folder;  // the scratch working folder, never the one the tests started in
 };
 
 void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);

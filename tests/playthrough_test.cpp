@@ -1,6 +1,5 @@
-// The game cmake --install puts in place, played through X input and screenshots only: a landing (a
-// new game after an early crash), a crash, the best score, pause, resume, Escape. The .deb's
-// starts.
+// The .deb's game starts; the one cmake --install puts in place is played through X input and
+// screenshots only: a landing (after new games), a crash, the best score, pause, resume, Escape.
 #include <gtest/gtest.h>
 
 #include <chrono>

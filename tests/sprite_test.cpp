@@ -104,9 +104,8 @@ TEST_F(Sprites, OnlyVisibleSpritesAreHitAndTheirRightAndBottomEdgesLieOutside)
     }
 }
 
-// One step of a routed aircraft as "x,y vx,vy state route-length next heading": straight when one
-// distance is thrice the other; waypoints inside are passed; at an edge (x 0 and 629, y 471) it
-// turns, dropping the route and flying on unrouted.
+// A routed aircraft's step as "x,y vx,vy state route-length next heading": straight when one
+// distance is thrice the other; waypoints inside are passed; at an edge it turns, unrouted.
 TEST_F(Sprites, AStepSteersForTheNextWaypointBouncesOffTheEdgesAndShowsItsHeading)
 {
     const std::tuple<int, int, int, int, std::vector<Coord>, const char*> steps[] = {

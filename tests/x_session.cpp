@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -126,7 +127,9 @@ std::string readFile(const std::string& path)
 WorkFolder::WorkFolder(Bitmaps bitmaps)
 {
     char pattern[] = "/tmp/corvane-run-XXXXXX";
-    path = mkdtemp(pattern);
+    if (mkdtemp(pattern) == nullptr)
+        throw std::runtime_error("no scratch folder in /tmp");
+    path = pattern;
     fs::permissions(path, fs::perms::others_read | fs::perms::others_exec,
                     fs::perm_options::add);  // for nobody, whom a test may run the game as
     if (bitmaps == WITH_BITMAPS)
