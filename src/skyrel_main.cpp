@@ -1,26 +1,11 @@
 #include "skyrel_main.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
-
-// The data folder of an installed game, relative to the folder of its
-// program; the build sets it from the install layout.
-#ifndef CORVANE_DATA_FROM_BINARY
-#define CORVANE_DATA_FROM_BINARY "../share/games/corvane"
-#endif
 
 unsigned int score = 0;
 unsigned int highscore = 0;
@@ -35,20 +20,11 @@ SDL_Surface* digitSurf = nullptr;
 SDL_Surface* txtPauseSurf = nullptr;
 SDL_Surface* txtPresskeySurf = nullptr;
 Uint32 lastTick = 0;
-std::string dataFolder;
-// NOLINTNEXTLINE(cert-err58-cpp): a failed allocation before main leaves nothing to run
-std::string highscorePath = HIGHSCORE_FILE;
 
 namespace {
 
 const char* const WINDOW_TITLE = "Corvane (Ver. 1.01) - http://corvane.example/";
 const char* const ICON_TITLE = "Corvane";
-const char* const VERSION_TEXT = "Corvane 1.01";
-const char* const USAGE_TEXT =
-    "Usage: corvane [--help | --version]\n"
-    "Land the aircraft: press on one and drag its route onto a landing area of its\n"
-    "colour. Any key pauses, Escape quits.\n";
-
 const unsigned int MAX_COUNTER_VALUE = 9999;  // four digit cells
 const unsigned int TOP_DIGIT_PLACE = 1000;    // the place value of the first cell
 const unsigned int DECIMAL_BASE = 10;
@@ -58,28 +34,6 @@ const Uint8 ROUTE_BLUE = 0;
 const Uint8 ROUTE_ALPHA = 100;   // routes are blended over the field
 const Uint8 MARKER_WHITE = 255;  // red, green and blue of the spawn marker
 const unsigned int BLANK_COLOUR = 0;
-const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond of a tick runs out
-
-// The window is brought up to date in tiles: only the tiles in which a frame
-// differs from the one shown before are sent. At or above WHOLE_UPDATE_PERCENT
-// of changed tiles, or beyond MAX_UPDATE_RECTS rectangles, the whole screen
-// goes in one update: nearly all of it would be converted and sent anyway,
-// and one update saves the cost of each piece.
-const int TILE_WIDTH = 32;
-const int TILE_HEIGHT = 16;
-const size_t PERCENT = 100;
-const size_t WHOLE_UPDATE_PERCENT = 75;
-const size_t MAX_UPDATE_RECTS = 64;
-
-// What the window shows: a copy of the screen's pixels as they were sent,
-// row for row at the screen's pitch. Empty while unknown.
-struct ShownFrame {
-    std::vector<Uint8> pixels;
-    const SDL_Surface* surface = nullptr;
-    int pitch = 0;
-    int h = 0;
-};
-ShownFrame shown;
 
 constexpr unsigned int countFleet()
 {
@@ -115,55 +69,18 @@ struct EntryPoint {
 // How a route drag ended.
 enum class DragEnd { Released, RouteFull, GameOver, Landed };
 
-void reportBitmapFailure(const std::string& path)
-{
-    fprintf(stderr, "Couldn't load bitmap %s: %s\n", path.c_str(), SDL_GetError());
-}
+// An aircraft's looks in load order: the normal, approach and crashed looks,
+// then the normal and the approach look in the seven headings besides north.
+const int NUM_LOOK_FILES = 3 + 2 * (NUM_HEADINGS - 1);
 
-// Loads a bitmap from the data folder and converts it to the screen's format,
-// so that every frame's blits are plain copies. Reports the path tried and
-// answers null when it cannot be loaded or converted.
-SDL_Surface* loadBitmap(const char* file, bool keyed)
+std::vector<std::string> lookFiles(const AircraftClass& c)
 {
-    const std::string path = dataPath(file);
-    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
-    if (!loaded) {
-        reportBitmapFailure(path);
-        return nullptr;
+    std::vector<std::string> files = {c.normalFile, c.approachFile, c.crashedFile};
+    for (const char* look : {c.normalFile, c.approachFile}) {
+        for (int h = HeadingNE; h < NUM_HEADINGS; ++h)
+            files.push_back(headingFile(look, static_cast<Compass>(h)));
     }
-    // Keyed before the conversion, so the converted copy keeps black transparent.
-    if (keyed)
-        SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, SDL_MapRGB(loaded->format, 0, 0, 0));
-    SDL_Surface* converted = SDL_DisplayFormat(loaded);
-    if (!converted)
-        reportBitmapFailure(path);
-    SDL_FreeSurface(loaded);
-    return converted;
-}
-
-void freeHeadings(SDL_Surface* headings[NUM_HEADINGS])
-{
-    for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
-        SDL_FreeSurface(headings[h]);
-        headings[h] = nullptr;
-    }
-}
-
-// Fills headings with the look, loaded already, facing north and the seven
-// other headings loaded from their own files; on failure frees those.
-bool loadHeadings(const char* lookFile, SDL_Surface* look, SDL_Surface* headings[NUM_HEADINGS])
-{
-    headings[HeadingN] = look;
-    for (int h = HeadingNE; h < NUM_HEADINGS; ++h)
-        headings[h] = nullptr;
-    for (int h = HeadingNE; h < NUM_HEADINGS; ++h) {
-        headings[h] = loadBitmap(headingFile(lookFile, static_cast<Compass>(h)).c_str(), true);
-        if (!headings[h]) {
-            freeHeadings(headings);
-            return false;
-        }
-    }
-    return true;
+    return files;
 }
 
 int atLeastZero(int v)
@@ -251,130 +168,6 @@ SDL_Rect blitCentred(SDL_Surface* text, int y)
     return dest;
 }
 
-bool isShownFrameKnown()
-{
-    return shown.surface == screen && shown.pitch == screen->pitch && shown.h == screen->h &&
-           !shown.pixels.empty();
-}
-
-// Copies a rectangle of the screen into the shown frame. The screen is a
-// software surface: its pixels are read without a lock.
-void keepShownArea(const SDL_Rect& area)
-{
-    const auto bytesPerPixel = static_cast<size_t>(screen->format->BytesPerPixel);
-    const size_t offset = static_cast<size_t>(area.x) * bytesPerPixel;
-    const size_t length = static_cast<size_t>(area.w) * bytesPerPixel;
-    const auto* from = static_cast<const Uint8*>(screen->pixels);
-    for (int y = area.y; y < area.y + area.h; ++y) {
-        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) + offset;
-        memcpy(&shown.pixels[row], from + row, length);
-    }
-}
-
-size_t countTileColumns()
-{
-    return static_cast<size_t>((screen->w + TILE_WIDTH - 1) / TILE_WIDTH);
-}
-
-// The index of the first tile of the tile row that holds screen row y.
-size_t firstTileOfRow(int y)
-{
-    return static_cast<size_t>(y / TILE_HEIGHT) * countTileColumns();
-}
-
-// Marks the tiles of the band of rows [y, y + h) in which the screen differs
-// from the shown frame, in changed from the band's first column on. Most
-// rows do not change at all, so each row is compared whole first, and tile
-// by tile only when it differs.
-void markChangedTiles(int y, int h, Uint8* changed)
-{
-    const auto bytesPerPixel = static_cast<size_t>(screen->format->BytesPerPixel);
-    const size_t rowBytes = static_cast<size_t>(screen->w) * bytesPerPixel;
-    const size_t tileBytes = static_cast<size_t>(TILE_WIDTH) * bytesPerPixel;
-    const size_t columns = countTileColumns();
-    for (int row = y; row < y + h; ++row) {
-        const size_t start = static_cast<size_t>(row) * static_cast<size_t>(screen->pitch);
-        const Uint8* now = static_cast<const Uint8*>(screen->pixels) + start;
-        const Uint8* was = &shown.pixels[start];
-        if (memcmp(now, was, rowBytes) == 0)
-            continue;
-        for (size_t column = 0; column < columns; ++column) {
-            const size_t offset = column * tileBytes;
-            const size_t length = std::min(tileBytes, rowBytes - offset);
-            if (!changed[column] && memcmp(now + offset, was + offset, length) != 0)
-                changed[column] = 1;
-        }
-    }
-}
-
-// Sends the whole screen and keeps it as the shown frame.
-void presentWhole()
-{
-    SDL_Flip(screen);
-    shown.surface = screen;
-    shown.pitch = screen->pitch;
-    shown.h = screen->h;
-    shown.pixels.resize(static_cast<size_t>(screen->pitch) * static_cast<size_t>(screen->h));
-    keepShownArea(rectAt(0, 0, screen->w, screen->h));
-}
-
-// Adds a changed tile to the rectangles to send: it widens the rectangle of
-// its own tile row that ends at its left, or starts a new one. rowStart is
-// the first rectangle of the current tile row.
-void addChangedTile(const SDL_Rect& tile, size_t rowStart, std::vector<SDL_Rect>* rects)
-{
-    if (rects->size() > rowStart) {
-        SDL_Rect& last = rects->back();
-        if (last.y == tile.y && last.x + last.w == tile.x) {
-            last.w = static_cast<Uint16>(last.w + tile.w);
-            return;
-        }
-    }
-    rects->push_back(tile);
-}
-
-// Once a tile row is done, each of its rectangles that spans exactly the
-// columns of a rectangle ending just above it makes that one taller instead.
-void mergeRowIntoAbove(size_t rowStart, std::vector<SDL_Rect>* rects)
-{
-    size_t kept = rowStart;
-    for (size_t r = rowStart; r < rects->size(); ++r) {
-        const SDL_Rect piece = (*rects)[r];
-        bool merged = false;
-        for (size_t a = 0; a < rowStart && !merged; ++a) {
-            SDL_Rect& above = (*rects)[a];
-            if (above.x == piece.x && above.w == piece.w && above.y + above.h == piece.y) {
-                above.h = static_cast<Uint16>(above.h + piece.h);
-                merged = true;
-            }
-        }
-        if (!merged)
-            (*rects)[kept++] = piece;
-    }
-    rects->resize(kept);
-}
-
-// Takes the changed tiles (flags as presentFrame keeps them) into the shown
-// frame and gathers them into as few rectangles as the merging finds.
-void takeChangedTiles(const std::vector<Uint8>& changed, std::vector<SDL_Rect>* rects)
-{
-    const size_t columns = countTileColumns();
-    rects->clear();
-    for (int y = 0; y < screen->h; y += TILE_HEIGHT) {
-        const size_t rowStart = rects->size();
-        for (size_t column = 0; column < columns; ++column) {
-            if (!changed[firstTileOfRow(y) + column])
-                continue;
-            const int x = static_cast<int>(column) * TILE_WIDTH;
-            const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, screen->w - x),
-                                         std::min(TILE_HEIGHT, screen->h - y));
-            keepShownArea(tile);
-            addChangedTile(tile, rowStart, rects);
-        }
-        mergeRowIntoAbove(rowStart, rects);
-    }
-}
-
 void drawBackground()
 {
     SDL_BlitSurface(bgSurf, nullptr, screen, nullptr);
@@ -416,27 +209,6 @@ void serveMarker()
         delete marker;
         marker = nullptr;
     }
-}
-
-// Waits out the rest of the tick period since the previous tick. The rest is
-// taken from a second reading of the clock and is never negative: a late
-// tick does not wait, and is not made up.
-//
-// SDL_Delay oversleeps by a fraction of a millisecond, and as the next period
-// counts from a stamp taken after the wait, every oversleep would lengthen
-// the period for good (97 to 98 ticks a second instead of 100). So all but
-// the last millisecond is slept at once, and the last one in short naps
-// until the clock turns to the end of the period.
-void waitForTickPeriod()
-{
-    if (SDL_GetTicks() - lastTick >= TICK_PERIOD)
-        return;
-    const Uint32 elapsed = SDL_GetTicks() - lastTick;
-    if (elapsed + 1 < TICK_PERIOD)
-        SDL_Delay(TICK_PERIOD - elapsed - 1);
-    // usleep rather than nanosleep, as the tests redirect usleep at link time.
-    while (SDL_GetTicks() - lastTick < TICK_PERIOD)
-        usleep(CLOCK_TURN_NAP_US);  // cppcheck-suppress usleepCalled
 }
 
 bool isQuitRequest(const SDL_Event& event)
@@ -501,113 +273,7 @@ void judgeRoute(FlyObj* aircraft)
     }
 }
 
-bool isFolder(const char* path)
-{
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// The data folder of the installed game, found from the program's own path so
-// that an installed tree still works when moved; "" when that path is unknown.
-std::string installedDataFolder()
-{
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return "";
-    return (program.parent_path() / CORVANE_DATA_FROM_BINARY).lexically_normal().string();
-}
-
-// $XDG_DATA_HOME/corvane/highscore.txt, by default under ~/.local/share; ""
-// when neither variable is set. A relative XDG_DATA_HOME counts as unset, as
-// the XDG base directory rules ask.
-std::string playerHighscorePath()
-{
-    const char* dataHome = getenv("XDG_DATA_HOME");
-    const char* home = getenv("HOME");
-    std::string base;
-    if (dataHome && dataHome[0] == '/')
-        base = dataHome;
-    else if (home && home[0] != '\0')
-        base = std::string(home) + "/.local/share";
-    else
-        return "";
-    return base + "/corvane/" + HIGHSCORE_FILE;
-}
-
-// Creates the missing folders on the way to file, private to the player as the
-// XDG rules ask. Answers false when one cannot be made.
-bool createFoldersFor(const std::string& file)
-{
-    const mode_t PRIVATE_FOLDER = 0700;
-    for (size_t slash = file.find('/', 1); slash != std::string::npos;
-         slash = file.find('/', slash + 1)) {
-        const std::string folder = file.substr(0, slash);
-        if (mkdir(folder.c_str(), PRIVATE_FOLDER) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
-}
-
-// A window icon that cannot be loaded is not worth refusing to start for.
-// Set before the video mode, as SDL asks.
-void setWindowIcon()
-{
-    const std::string path = dataPath(ICON_FILE);
-    SDL_Surface* icon = SDL_LoadBMP(path.c_str());
-    if (!icon || icon->w != ICON_SIZE || icon->h != ICON_SIZE) {
-        fprintf(stderr, "Couldn't load window icon %s: %s; starting without it\n", path.c_str(),
-                icon ? "not 32 x 32" : SDL_GetError());
-        SDL_FreeSurface(icon);
-        return;
-    }
-    SDL_WM_SetIcon(icon, nullptr);  // no mask: the icon is opaque
-    SDL_FreeSurface(icon);
-}
-
 }  // namespace
-
-int handleArguments(int argc, char* argv[])
-{
-    if (argc < 2)
-        return -1;
-    const bool help = strcmp(argv[1], "--help") == 0;
-    const bool version = strcmp(argv[1], "--version") == 0;
-    if (argc == 2 && help) {
-        fputs(USAGE_TEXT, stdout);
-        return EXIT_OK;
-    }
-    if (argc == 2 && version) {
-        printf("%s\n", VERSION_TEXT);
-        return EXIT_OK;
-    }
-    const char* unknown = (help || version) ? argv[2] : argv[1];
-    fprintf(stderr, "corvane: unknown argument '%s'\n%s", unknown, USAGE_TEXT);
-    return EXIT_BAD_ARGUMENT;
-}
-
-// Run from a folder that holds bitmaps/ (the build folder, ./play.sh, an
-// unpacked portable folder), the game keeps to that folder. Otherwise it is
-// an installed game: data beside the program, the best score with the
-// player's data, and nothing ever written into the installation.
-void locateGameFiles()
-{
-    if (isFolder(BITMAPS_FOLDER)) {
-        dataFolder = "";
-        highscorePath = HIGHSCORE_FILE;
-        return;
-    }
-    dataFolder = installedDataFolder();
-    highscorePath = playerHighscorePath();
-    if (highscorePath.empty())
-        fprintf(stderr, "Neither XDG_DATA_HOME nor HOME is set: the best score is kept in "
-                        "memory only\n");
-}
-
-std::string dataPath(const char* file)
-{
-    return dataFolder.empty() ? file : dataFolder + "/" + file;
-}
 
 // One pass of the main loop after another until Escape or a quit event;
 // a halted game waits a tick period per pass instead of running a tick.
@@ -667,30 +333,21 @@ void buildAirfield()
     numtargets = MAX_TARGETS;
 }
 
-// Every aircraft loads its own copies of its class's three looks, then its
-// normal and approach looks in the other headings.
+// Every aircraft loads its own copies of its class's looks.
 bool buildFleet()
 {
     for (const AircraftClass& c : FLEET) {
+        const std::vector<std::string> files = lookFiles(c);
         for (unsigned int n = 0; n < c.count; ++n) {
-            SDL_Surface* normal = loadBitmap(c.normalFile, true);
-            SDL_Surface* approach = normal ? loadBitmap(c.approachFile, true) : nullptr;
-            SDL_Surface* crashed = approach ? loadBitmap(c.crashedFile, true) : nullptr;
-            SDL_Surface* normalHeadings[NUM_HEADINGS] = {};
-            SDL_Surface* approachHeadings[NUM_HEADINGS] = {};
-            bool loaded = crashed != nullptr && loadHeadings(c.normalFile, normal, normalHeadings);
-            if (loaded && !loadHeadings(c.approachFile, approach, approachHeadings)) {
-                freeHeadings(normalHeadings);
-                loaded = false;
-            }
-            if (!loaded) {
-                SDL_FreeSurface(crashed);
-                SDL_FreeSurface(approach);
-                SDL_FreeSurface(normal);
+            SDL_Surface* looks[NUM_LOOK_FILES] = {};
+            if (!loadBitmaps(files, looks))
                 return false;
-            }
-            auto* aircraft = new FlyObj(normal, approach, crashed, c.speedFactor, c.type);
-            aircraft->setHeadingLooks(normalHeadings, approachHeadings);
+            SDL_Surface* normal[NUM_HEADINGS] = {looks[0]};
+            SDL_Surface* approach[NUM_HEADINGS] = {looks[1]};
+            std::copy_n(looks + 3, NUM_HEADINGS - 1, normal + 1);
+            std::copy_n(looks + 2 + NUM_HEADINGS, NUM_HEADINGS - 1, approach + 1);
+            auto* aircraft = new FlyObj(looks[0], looks[1], looks[2], c.speedFactor, c.type);
+            aircraft->setHeadingLooks(normal, approach);
             ++numsprites;
             sprites[numsprites - 1] = aircraft;
         }
@@ -700,9 +357,9 @@ bool buildFleet()
 
 extern "C" int SDL_main(int argc, char* argv[])
 {
-    const int argumentsStatus = handleArguments(argc, argv);
-    if (argumentsStatus >= 0)
-        return argumentsStatus;
+    const Settings settings = parseCommandLine(argc, argv);
+    if (!settings.play)
+        return settings.exitStatus;
     locateGameFiles();
     // rand, seeded from the clock, is the game's generator; the tests replace
     // it at link time with one of their own.
@@ -712,14 +369,13 @@ extern "C" int SDL_main(int argc, char* argv[])
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return EXIT_NO_SDL;
     }
-    setWindowIcon();
-    screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
+    screen = openWindow(
+        {SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, WINDOW_TITLE, ICON_TITLE, dataPath(ICON_FILE)});
     if (!screen) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
         SDL_Quit();
         exit(EXIT_NO_VIDEO_MODE);
     }
-    SDL_WM_SetCaption(WINDOW_TITLE, ICON_TITLE);
 
     if (!loadInterfaceBitmaps()) {
         SDL_Quit();
@@ -738,61 +394,16 @@ extern "C" int SDL_main(int argc, char* argv[])
     return EXIT_OK;
 }
 
-unsigned int parseHighscore(FILE* file)
-{
-    int c = fgetc(file);
-    while (c != EOF && isspace(c))
-        c = fgetc(file);
-    if (c == '+')
-        c = fgetc(file);
-    if (c == EOF || !isdigit(c))
-        return 0;  // nothing, a sign of a negative number, or no number at all
-
-    const unsigned long long limit = 0xFFFFFFFFull;  // the range of highscore
-    unsigned long long value = 0;
-    while (c != EOF && isdigit(c)) {
-        value = value * DECIMAL_BASE + static_cast<unsigned int>(c - '0');
-        if (value > limit)
-            return 0;
-        c = fgetc(file);
-    }
-    return static_cast<unsigned int>(value);
-}
-
 void readHighscore()
 {
-    highscore = 0;
-    FILE* file = fopen(highscorePath.c_str(), "r");  // an empty path opens nothing
-    if (!file)
-        return;
-    highscore = parseHighscore(file);
-    fclose(file);
+    highscore = readBestScore();
 }
 
-// Writes to a fresh file beside the old one and renames it over the old one
-// only once it is complete, so the file always holds the old number or the
-// new one. On any failure the old file stays and the new value lives on in
-// memory only. The folders on the way to the file are made when missing.
+// Another game may have stored a higher best score meanwhile: the counter
+// then shows that one.
 void writeHighscore()
 {
-    const mode_t READABLE_BY_ALL = 0644;
-    if (highscorePath.empty() || !createFoldersFor(highscorePath))
-        return;
-    std::string tempName = highscorePath + ".XXXXXX";
-    const int fd = mkstemp(tempName.data());
-    if (fd < 0)
-        return;
-    FILE* file = fdopen(fd, "w");
-    if (!file) {
-        close(fd);
-        unlink(tempName.c_str());
-        return;
-    }
-    const bool written = fchmod(fd, READABLE_BY_ALL) == 0 && fprintf(file, "%u", highscore) > 0 &&
-                         fflush(file) == 0 && fsync(fd) == 0;
-    const bool closed = fclose(file) == 0;
-    if (!written || !closed || rename(tempName.c_str(), highscorePath.c_str()) != 0)
-        unlink(tempName.c_str());
+    highscore = saveBestScore(highscore);
 }
 
 void addNewSprite()
@@ -853,7 +464,7 @@ void redraw()
         sprites[i]->draw(screen);
     if (marker)
         marker->draw(screen, SDL_MapRGB(screen->format, MARKER_WHITE, MARKER_WHITE, MARKER_WHITE));
-    presentFrame();
+    presentFrame(screen);
 }
 
 // The pause screen is sent whole, as a frame of its own.
@@ -863,60 +474,13 @@ void pauseScreen()
     drawScore();
     blitCentred(txtPauseSurf, PAUSE_TEXT_Y);
     blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y);
-    presentWhole();
+    presentWhole(screen);
 }
 
 // Lays the press-key text over the crash frame and shows just that text.
 void gameoverScreen()
 {
-    presentArea(blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y));
-}
-
-// Between two ticks only a few small areas change: the aircraft move a
-// pixel, a route loses a segment, a counter turns. Sending the whole screen
-// every tick would convert and copy all of it to the window each time.
-void presentFrame()
-{
-    if (!isShownFrameKnown()) {
-        presentWhole();
-        return;
-    }
-    // One flag per tile, row by row of tiles; tiles at the right and bottom
-    // edges may be cut short.
-    static std::vector<Uint8> changed;
-    changed.assign(firstTileOfRow(screen->h + TILE_HEIGHT - 1), 0);  // up to the last tile row
-    for (int y = 0; y < screen->h; y += TILE_HEIGHT)
-        markChangedTiles(y, std::min(TILE_HEIGHT, screen->h - y), &changed[firstTileOfRow(y)]);
-    const auto changedTiles = static_cast<size_t>(std::count(changed.begin(), changed.end(), 1));
-    if (changedTiles * PERCENT >= changed.size() * WHOLE_UPDATE_PERCENT) {
-        presentWhole();
-        return;
-    }
-    static std::vector<SDL_Rect> rects;
-    takeChangedTiles(changed, &rects);
-    if (rects.size() > MAX_UPDATE_RECTS)
-        presentWhole();
-    else if (!rects.empty())
-        SDL_UpdateRects(screen, static_cast<int>(rects.size()), rects.data());
-}
-
-void presentArea(SDL_Rect area)
-{
-    const int left = std::max(0, static_cast<int>(area.x));
-    const int top = std::max(0, static_cast<int>(area.y));
-    const int right = std::min(screen->w, area.x + area.w);
-    const int bottom = std::min(screen->h, area.y + area.h);
-    if (right <= left || bottom <= top)
-        return;
-    SDL_Rect clipped = rectAt(left, top, right - left, bottom - top);
-    SDL_UpdateRects(screen, 1, &clipped);
-    if (isShownFrameKnown())
-        keepShownArea(clipped);
-}
-
-void forgetShownFrame()
-{
-    shown = ShownFrame();
+    presentArea(screen, blitCentred(txtPresskeySurf, PRESSKEY_TEXT_Y));
 }
 
 // Moves, lands, looks for a crash, serves the marker and shows the frame,
@@ -933,7 +497,7 @@ bool doGameTickTasks()
         crashAircraft(first, second);
     serveMarker();
     redraw();
-    waitForTickPeriod();
+    waitForPeriod(lastTick, TICK_PERIOD);
     lastTick = SDL_GetTicks();
     if (gameOver) {
         doGameoverTasks();

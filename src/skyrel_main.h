@@ -1,15 +1,19 @@
-// The game: start-up, main loop, frame, spawning, tick, route drag and the
-// high-score file, over the module-level game state below.
+// The game: start-up, the main loop, the frame, spawning, the tick and the
+// route drag, over the module-level game state below. It uses the window,
+// the game's files and the command line, which know nothing of it.
 #ifndef CORVANE_SKYREL_MAIN_H
 #define CORVANE_SKYREL_MAIN_H
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <string>
 
+#include "command_line.h"
 #include "flyobj.h"
+#include "game_files.h"
+#include "pacing.h"
 #include "pathsprite.h"
+#include "window.h"
 
 const int SCREEN_WIDTH = 640;
 const int SCREEN_HEIGHT = 480;
@@ -71,14 +75,8 @@ inline constexpr const char* DIGITS_FILE = "bitmaps/digits.bmp";
 inline constexpr const char* PAUSE_TEXT_FILE = "bitmaps/text_pause.bmp";
 inline constexpr const char* PRESSKEY_TEXT_FILE = "bitmaps/text_presskey.bmp";
 
-// The window icon, 32 x 32; the game starts without it when it is missing.
+// The window icon; the game starts without it when it is missing.
 inline constexpr const char* ICON_FILE = "bitmaps/icon.bmp";
-const int ICON_SIZE = 32;
-
-// A folder of this name in the working folder holds the bitmaps: the game then
-// runs from that folder and keeps its best score there.
-inline constexpr const char* BITMAPS_FOLDER = "bitmaps";
-inline constexpr const char* HIGHSCORE_FILE = "highscore.txt";
 
 // The counters: four digit cells of DIGIT_WIDTH x DIGIT_HEIGHT from x, at y.
 const int DIGIT_WIDTH = 10;
@@ -98,13 +96,6 @@ const unsigned int MARKER_DELAY = 100;        // ticks an aircraft stays announc
 
 const Uint32 TICK_PERIOD = 10;  // milliseconds, at least, from one tick to the next
 
-// Exit statuses of the game.
-const int EXIT_OK = 0;
-const int EXIT_NO_SDL = 1;
-const int EXIT_NO_VIDEO_MODE = 2;
-const int EXIT_NO_BITMAP = 3;
-const int EXIT_BAD_ARGUMENT = 64;  // as sysexits.h numbers a usage error
-
 // Game state.
 extern unsigned int score;
 extern unsigned int highscore;
@@ -122,20 +113,6 @@ extern Uint32 lastTick;
 
 extern "C" int SDL_main(int argc, char* argv[]);
 
-// Handles --help and --version, and refuses any other argument. Answers the
-// exit status when the command line asks for no game, or -1 to play.
-int handleArguments(int argc, char* argv[]);
-
-// Where the game's files are, chosen once at start-up by locateGameFiles:
-// the folder that holds bitmaps/ ("" for the working folder), and the
-// high-score file ("" when the best score lives in memory only). Until then
-// the game uses the working folder for both.
-extern std::string dataFolder;
-extern std::string highscorePath;
-void locateGameFiles();
-// A file the game names as "bitmaps/NAME", in the data folder.
-std::string dataPath(const char* file);
-
 // Start-up steps after the video mode is set. The loaders print
 // "Couldn't load bitmap ..." and answer false when a file cannot be loaded
 // or converted. Every aircraft loads its normal and approach looks in all
@@ -147,9 +124,6 @@ bool buildFleet();
 // Runs passes of the main loop until Escape or a quit event.
 void runMainLoop();
 
-// The leading decimal number of the file, after optional white space; 0 when
-// there is none, when it is negative or when it does not fit highscore.
-unsigned int parseHighscore(FILE* file);
 void readHighscore();
 void writeHighscore();
 void addNewSprite();
@@ -159,15 +133,6 @@ void pauseScreen();
 void gameoverScreen();
 void drawScore();
 void drawDigits(unsigned int value, int x);
-
-// Brings the window up to the frame on screen, sending only the tiles that
-// changed since the frame shown before; the whole screen when that is not
-// known, or when nearly everything changed.
-void presentFrame();
-// Sends one rectangle of the screen, clipped to it, as it is now.
-void presentArea(SDL_Rect area);
-// The window's content is unknown (a new video mode): the next frame goes whole.
-void forgetShownFrame();
 
 bool doGameTickTasks();
 bool checkSpriteCollision(int* first, int* second);

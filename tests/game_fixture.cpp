@@ -27,6 +27,7 @@ void showOnWindow(SDL_Surface* shown, int count, const SDL_Rect* rects)
     for (int i = 0; i < count; ++i) {
         SDL_Rect area = rects[i];
         SDL_BlitSurface(shown, &area, seams.window.get(), &area);
+        seams.sentPixels += static_cast<long long>(area.w) * area.h;
     }
     checkWindow(shown);
     if (seams.onPresent)

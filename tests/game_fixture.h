@@ -21,6 +21,7 @@ struct Seams {
     std::function<int()> nextDraw = [] { return 2999; };
     std::function<void()> onPresent;  // after every update of the window
     SurfacePtr window;                // the parts of the screen sent to the window
+    long long sentPixels = 0;         // their area, all updates together
 };
 extern Seams seams;
 

@@ -1,4 +1,6 @@
 // The game on a real field: start-up, spawns, ticks, the frame, drags, the loop, the best score.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -6,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "game_fixture.h"
 
@@ -216,6 +219,13 @@ TEST_F(Game, TheFrameShowsTheCountersRoutesUnderAircraftAndTheMarkerOnTop)
     EXPECT_EQ(wrongPixels(window, look, 100, 300, window), 0);  // over its route
     EXPECT_EQ(wrongPixels(window, sprites[0]->surface, 500, 150, window), 0);
     EXPECT_EQ(pixelAt(window, 407, 307), SDL_MapRGB(screen->format, 255, 255, 255));
+    // Only what changed is sent again: a few tiles for a step, nothing for the same frame.
+    sprites[0]->setPos(501, 150);
+    for (const long long most : {6 * 32 * 16, 0}) {
+        seams.sentPixels = 0;
+        redraw();
+        EXPECT_TRUE((seams.sentPixels > 0) == (most > 0) && seams.sentPixels <= most);
+    }
 }
 
 TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLanding)
@@ -286,7 +296,7 @@ TEST_F(Game, AKeyHaltsTheGameOnAPauseScreenWithoutAircraftTheNextResumesItAndACl
     EXPECT_EQ(sprites[19]->pathLen + SDL_PollEvent(nullptr), 0u);
 }
 
-TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteReplacesTheFileWholeOrNotAtAll)
+TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteKeepsTheHigherWholeOrNotAtAll)
 {
     for (const auto& [text, value] : std::vector<std::pair<std::string, unsigned int>>{
              {" \t\n+7x", 7}, {"-5", 0}, {"4294967295", UINT_MAX}, {"4294967296", 0}}) {
@@ -307,14 +317,33 @@ TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteReplacesTheFileWholeOrNo
     const rlimit noRoom{0, room.rlim_max};
     signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &noRoom);
-    highscore = 99;
+    highscore = 99999;
     writeHighscore();  // a write that runs out of room keeps the old best score
     setrlimit(RLIMIT_FSIZE, &room);
-    readHighscore();
-    EXPECT_EQ(highscore, 1234u);
+    EXPECT_EQ(readBestScore(), 1234u);
+    std::ofstream(HIGHSCORE_FILE) << 50;  // another game ended meanwhile, with more
+    highscore = 30;
+    writeHighscore();
+    EXPECT_EQ(highscore * 1000 + readBestScore(), 50050u);
+    const int otherGame = open("highscore.txt.lock", O_RDWR);  // holds the lock for good
+    ASSERT_EQ(flock(otherGame, LOCK_EX), 0);
+    highscore = 60;
+    testing::internal::CaptureStderr();
+    writeHighscore();  // after a second's wait, without the lock
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Couldn't lock highscore.txt.lock: saving the best score without it\n");
+    close(otherGame);
+    highscorePath = "made/on/the/way/highscore.txt";
+    writeHighscore();
+    EXPECT_EQ(readBestScore() + highscore, 120u);
+    highscorePath = HIGHSCORE_FILE;
     fs::remove(HIGHSCORE_FILE);
     fs::create_directory(HIGHSCORE_FILE);  // a file that cannot be replaced is left as it was
     writeHighscore();
     EXPECT_TRUE(fs::is_directory(HIGHSCORE_FILE));
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+    std::set<std::string> left;  // no temporary file
+    for (const fs::directory_entry& entry : fs::directory_iterator("."))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left,
+              std::set<std::string>({"bitmaps", "highscore.txt", "highscore.txt.lock", "made"}));
 }

@@ -105,7 +105,8 @@ TEST_F(Sprites, OnlyVisibleSpritesAreHitAndTheirRightAndBottomEdgesLieOutside)
 }
 
 // A routed aircraft's step as "x,y vx,vy state route-length next heading": straight when one
-// distance is thrice the other; waypoints inside are passed; at an edge it turns, unrouted.
+// distance is thrice the other; waypoints inside are passed, the last ends the route; at an edge
+// it turns, unrouted.
 TEST_F(Sprites, AStepSteersForTheNextWaypointBouncesOffTheEdgesAndShowsItsHeading)
 {
     const std::tuple<int, int, int, int, std::vector<Coord>, const char*> steps[] = {
@@ -117,6 +118,7 @@ TEST_F(Sprites, AStepSteersForTheNextWaypointBouncesOffTheEdgesAndShowsItsHeadin
         {100, 100, 0, 0, {{70, 204}}, "99,101 -1,1 3 1 0 5"},
         {100, 100, 0, 0, {{5, 71}}, "99,100 -1,0 3 1 0 6"},
         {100, 100, 0, 1, {{100, 100}, {109, 107}, {300, 104}}, "101,100 1,0 3 3 2 2"},
+        {100, 100, 1, 0, {{100, 100}, {105, 104}}, "101,100 1,0 2 0 0 2"},
         {1, 50, -1, 0, {{-995, 54}}, "0,50 -1,0 3 1 0 6"},
         {0, 50, -1, 0, {{-995, 54}}, "0,50 1,0 2 0 0 2"},
         {629, 50, 1, 0, {{1634, 54}}, "629,50 -1,0 2 0 0 6"},
