@@ -13,6 +13,7 @@
 #include "game_files.h"
 #include "pacing.h"
 #include "pathsprite.h"
+#include "sound.h"
 #include "window.h"
 
 const int SCREEN_WIDTH = 640;
@@ -77,6 +78,10 @@ inline constexpr const char* PRESSKEY_TEXT_FILE = "bitmaps/text_presskey.bmp";
 
 // The window icon; the game starts without it when it is missing.
 inline constexpr const char* ICON_FILE = "bitmaps/icon.bmp";
+
+// The sound effects, by Effect, in the data folder beside the bitmaps.
+inline constexpr const char* SOUND_FILES[NUM_EFFECTS] = {
+    "sounds/announce.wav", "sounds/approach.wav", "sounds/landing.wav", "sounds/crash.wav"};
 
 // The counters: four digit cells of DIGIT_WIDTH x DIGIT_HEIGHT from x, at y.
 const int DIGIT_WIDTH = 10;
