@@ -1,15 +1,27 @@
 #include "command_line.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "window.h"
 
 namespace {
 
+const int DECIMAL = 10;
 const char* const VERSION_TEXT = "Corvane 1.01";
 const char* const USAGE_TEXT =
-    "Usage: corvane [--help | --version]\n"
+    "Usage: corvane [--scale N] [--fullscreen]\n"
+    "       corvane --help | --version\n"
     "Land the aircraft: press on one and drag its route onto a landing area of its\n"
-    "colour. Any key pauses, Escape quits.\n";
+    "colour. Any key pauses, Escape quits, F11 or Alt+Enter switches fullscreen.\n"
+    "\n"
+    "  --scale N     show each pixel as a block of N x N, N from 1 to 8; by default\n"
+    "                the largest at which the window fits the desktop\n"
+    "  --fullscreen  start in fullscreen\n"
+    "  -h, --help    print this help and exit\n"
+    "  --version     print the version and exit\n";
 
 Settings noGame(int status)
 {
@@ -19,23 +31,54 @@ Settings noGame(int status)
     return settings;
 }
 
+Settings refuse(const std::string& what)
+{
+    fprintf(stderr, "corvane: %s (corvane --help tells the options)\n", what.c_str());
+    return noGame(EXIT_BAD_ARGUMENT);
+}
+
+// The whole of text as a number from 1 to MAX_SCALE, or 0.
+int scaleOf(const char* text)
+{
+    char* end = nullptr;
+    const long value = strtol(text, &end, DECIMAL);
+    const bool whole = end != text && *end == '\0';
+    return whole && value >= 1 && value <= MAX_SCALE ? static_cast<int>(value) : 0;
+}
+
 }  // namespace
 
+// --help and --version stand alone; the other options may come in any order.
 Settings parseCommandLine(int argc, char* argv[])
 {
-    if (argc < 2)
-        return {};
-    const bool help = strcmp(argv[1], "--help") == 0;
-    const bool version = strcmp(argv[1], "--version") == 0;
-    if (argc == 2 && help) {
-        fputs(USAGE_TEXT, stdout);
-        return noGame(EXIT_OK);
+    Settings settings;
+    const char* alone = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "-h" || argument == "--help" || argument == "--version") {
+            alone = argv[i];
+        } else if (argument == "--fullscreen") {
+            settings.fullscreen = true;
+        } else if (argument == "--scale") {
+            if (i + 1 == argc)
+                return refuse("--scale needs a number");
+            settings.scale = scaleOf(argv[++i]);
+            if (settings.scale == 0)
+                return refuse("--scale takes a whole number from 1 to " +
+                              std::to_string(MAX_SCALE) + ", not '" + argv[i] + "'");
+        } else {
+            return refuse("unknown argument '" + argument + "'");
+        }
     }
-    if (argc == 2 && version) {
+    if (alone && argc > 2)
+        return refuse(std::string(alone) + " takes no other argument");
+    if (alone && strcmp(alone, "--version") == 0) {
         printf("%s\n", VERSION_TEXT);
         return noGame(EXIT_OK);
     }
-    const char* unknown = (help || version) ? argv[2] : argv[1];
-    fprintf(stderr, "corvane: unknown argument '%s'\n%s", unknown, USAGE_TEXT);
-    return noGame(EXIT_BAD_ARGUMENT);
+    if (alone) {
+        fputs(USAGE_TEXT, stdout);
+        return noGame(EXIT_OK);
+    }
+    return settings;
 }

@@ -1,6 +1,6 @@
 // The command line: the options a player may give, checked and turned into
 // the settings the game starts with. Answers --help and --version itself and
-// says what is wrong with an argument it refuses.
+// says in one line what is wrong with an argument it refuses.
 #ifndef CORVANE_COMMAND_LINE_H
 #define CORVANE_COMMAND_LINE_H
 
@@ -14,11 +14,12 @@ const int EXIT_BAD_ARGUMENT = 64;  // as sysexits.h numbers a usage error
 struct Settings {
     bool play = true;          // false when the command line asks for no game
     int exitStatus = EXIT_OK;  // what to end with when there is no game
+    int scale = 0;             // of the window; 0 for the largest that fits
+    bool fullscreen = false;
 };
 
 // Reads the arguments after the program's name. Prints the usage or the
-// version when asked, or one line naming a refused argument followed by the
-// usage on standard error.
+// version when asked, or one line saying what is wrong on standard error.
 Settings parseCommandLine(int argc, char* argv[]);
 
 #endif

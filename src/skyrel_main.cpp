@@ -35,16 +35,6 @@ const Uint8 ROUTE_ALPHA = 100;   // routes are blended over the field
 const Uint8 MARKER_WHITE = 255;  // red, green and blue of the spawn marker
 const unsigned int BLANK_COLOUR = 0;
 
-constexpr unsigned int countFleet()
-{
-    unsigned int total = 0;
-    // A loop, as std::accumulate is constexpr only from C++20.
-    for (const AircraftClass& c : FLEET)
-        total += c.count;  // cppcheck-suppress useStlAlgorithm
-    return total;
-}
-static_assert(countFleet() == MAX_SPRITES, "the fleet table must fill the roster");
-
 struct InterfaceBitmap {
     const char* file;
     SDL_Surface** surface;
@@ -211,6 +201,41 @@ void serveMarker()
     }
 }
 
+// Ends the game when no video mode can be set, at start-up or later.
+[[noreturn]] void failVideoMode()
+{
+    fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+    SDL_Quit();
+    exit(EXIT_NO_VIDEO_MODE);
+}
+
+// Takes the next event the game acts on, through the window: it may have
+// switched to or from fullscreen meanwhile, with a new field to draw on.
+bool pollGameEvent(SDL_Event* event)
+{
+    const bool polled = pollWindowEvent(event);
+    screen = windowField();
+    if (!screen)
+        failVideoMode();
+    return polled;
+}
+
+// Any key but Escape pauses and resumes; Alt alone does not, as it begins
+// Alt+Enter.
+bool isPauseKey(SDLKey key)
+{
+    return key != SDLK_ESCAPE && key != SDLK_LALT && key != SDLK_RALT;
+}
+
+// Halts the game on the pause screen, or resumes it: the next tick's frame
+// covers what was shown. Answers whether the game is halted now.
+bool togglePause(bool paused)
+{
+    if (!paused)
+        pauseScreen();
+    return !paused;
+}
+
 bool isQuitRequest(const SDL_Event& event)
 {
     return event.type == SDL_QUIT ||
@@ -249,7 +274,7 @@ DragEnd dragRoute(PathSprite* aircraft, SDL_Event* event, std::optional<SDL_Even
             return DragEnd::RouteFull;
         // With nothing waiting the record keeps the event read before, and
         // the same point is appended again on the next pass.
-        if (SDL_PollEvent(event) && isQuitRequest(*event) && !*quitRequest)
+        if (pollGameEvent(event) && isQuitRequest(*event) && !*quitRequest)
             *quitRequest = *event;
         if (event->type == SDL_MOUSEBUTTONUP)
             return DragEnd::Released;
@@ -284,17 +309,12 @@ void runMainLoop()
     SDL_Event event;
     while (!quit) {
         addNewSprite();
-        while (SDL_PollEvent(&event)) {
+        while (pollGameEvent(&event)) {
             switch (event.type) {
             case SDL_KEYDOWN:
-                if (event.key.keysym.sym == SDLK_ESCAPE) {
-                    quit = true;
-                } else if (!paused) {
-                    paused = true;
-                    pauseScreen();
-                } else {
-                    paused = false;  // the next tick's frame covers what was shown
-                }
+                quit = quit || event.key.keysym.sym == SDLK_ESCAPE;
+                if (isPauseKey(event.key.keysym.sym))
+                    paused = togglePause(paused);
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 if (!paused)
@@ -369,13 +389,10 @@ extern "C" int SDL_main(int argc, char* argv[])
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return EXIT_NO_SDL;
     }
-    screen = openWindow(
-        {SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, WINDOW_TITLE, ICON_TITLE, dataPath(ICON_FILE)});
-    if (!screen) {
-        fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
-        SDL_Quit();
-        exit(EXIT_NO_VIDEO_MODE);
-    }
+    screen = openWindow({SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, WINDOW_TITLE, ICON_TITLE,
+                         dataPath(ICON_FILE), settings.scale, settings.fullscreen});
+    if (!screen)
+        failVideoMode();
 
     if (!loadInterfaceBitmaps()) {
         SDL_Quit();
@@ -573,15 +590,10 @@ bool handleMouseInput(SDL_Event* event)
     if (quitRequest)
         SDL_PushEvent(&*quitRequest);
 
-    switch (end) {
-    case DragEnd::GameOver:
+    if (end == DragEnd::GameOver)
         return false;
-    case DragEnd::Landed:
+    if (end == DragEnd::Landed)
         return true;  // it stays as the landing left it: hidden, without a route
-    case DragEnd::Released:
-    case DragEnd::RouteFull:
-        break;
-    }
     judgeRoute(aircraft);
     aircraft->draw(screen);
     return true;

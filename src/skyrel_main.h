@@ -57,6 +57,16 @@ inline constexpr AircraftClass FLEET[NUM_AIRCRAFT_CLASSES] = {
     {"bitmaps/a1.bmp", "bitmaps/a2.bmp", "bitmaps/a4.bmp", 0.75f, 1, 6},
 };
 
+constexpr unsigned int countFleet()
+{
+    unsigned int total = 0;
+    // A loop, as std::accumulate is constexpr only from C++20.
+    for (const AircraftClass& c : FLEET)
+        total += c.count;  // cppcheck-suppress useStlAlgorithm
+    return total;
+}
+static_assert(countFleet() == MAX_SPRITES, "the fleet table must fill the roster");
+
 // The normal and approach looks facing another heading than north lie beside
 // the look's file, the heading added to its name: "a1.bmp" faces north,
 // "a1_ne.bmp" north-east. The crashed look has one file for all headings.

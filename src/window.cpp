@@ -6,6 +6,9 @@
 
 namespace {
 
+// Height of the desktop kept free of a window for panels and a title bar.
+const int PANEL_ROOM = 120;
+
 // The window is brought up to date in tiles: only the tiles in which a frame
 // differs from the one shown before are sent. At or above WHOLE_UPDATE_PERCENT
 // of changed tiles, or beyond MAX_UPDATE_RECTS rectangles, the whole frame
@@ -16,6 +19,18 @@ const int TILE_HEIGHT = 16;
 const size_t PERCENT = 100;
 const size_t WHOLE_UPDATE_PERCENT = 75;
 const size_t MAX_UPDATE_RECTS = 64;
+
+// The open window. The field is the video surface when it needs no scaling,
+// else the canvas, a surface of the video's format that the window owns.
+struct Window {
+    WindowOptions options;
+    int desktopWidth = 0;  // as it was before the first video mode
+    int desktopHeight = 0;
+    WindowLayout layout{};
+    SDL_Surface* video = nullptr;
+    SDL_Surface* canvas = nullptr;
+};
+Window window;
 
 // What the window shows: a copy of the frame's pixels as they were sent, row
 // for row at the frame's pitch. Empty while unknown.
@@ -162,18 +177,252 @@ void takeChangedTiles(const SDL_Surface* frame, const std::vector<Uint8>& change
     }
 }
 
+// The largest scale up to MAX_SCALE at which the field fits width x height;
+// 1 when none does.
+int largestScale(int width, int height, const WindowOptions& options)
+{
+    int scale = 1;
+    while (scale < MAX_SCALE && options.width * (scale + 1) <= width &&
+           options.height * (scale + 1) <= height)
+        ++scale;
+    return scale;
+}
+
+SDL_Surface* field()
+{
+    return window.canvas ? window.canvas : window.video;
+}
+
+void freeCanvas()
+{
+    SDL_FreeSurface(window.canvas);
+    window.canvas = nullptr;
+}
+
+// Sets the video mode of the window or of fullscreen, black all over, and
+// gives the field a canvas of its own when it is scaled or framed.
+bool setVideoMode(bool fullscreen)
+{
+    WindowOptions wanted = window.options;
+    wanted.fullscreen = fullscreen;
+    const WindowLayout layout = layoutWindow(window.desktopWidth, window.desktopHeight, wanted);
+    SDL_Surface* video = SDL_SetVideoMode(layout.width, layout.height, wanted.bpp,
+                                          SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : 0));
+    if (!video)
+        return false;
+    window.options = wanted;
+    window.layout = layout;
+    window.video = video;
+    SDL_FillRect(video, nullptr, 0);
+    const bool framed =
+        layout.scale > 1 || layout.width > wanted.width || layout.height > wanted.height;
+    if (!framed) {
+        freeCanvas();
+    } else if (!window.canvas) {
+        const SDL_PixelFormat* f = video->format;
+        window.canvas = SDL_CreateRGBSurface(SDL_SWSURFACE, wanted.width, wanted.height,
+                                             f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, 0);
+    }
+    forgetShownFrame();
+    return field() != nullptr;
+}
+
+// Copies a rectangle of the field onto the video surface, each pixel a block
+// of scale x scale pixels: the first row of a block pixel by pixel, the
+// others as copies of it. BYTES is the depth of both surfaces, which the
+// canvas takes from the video surface.
+template <int BYTES> void scaleRows(const SDL_Surface* from, SDL_Surface* to, const SDL_Rect& area)
+{
+    const WindowLayout& l = window.layout;
+    const auto rowBytes = static_cast<size_t>(area.w) * static_cast<size_t>(l.scale) * BYTES;
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        const Uint8* in = static_cast<const Uint8*>(from->pixels) +
+                          static_cast<ptrdiff_t>(y) * from->pitch +
+                          static_cast<ptrdiff_t>(area.x) * BYTES;
+        Uint8* first = static_cast<Uint8*>(to->pixels) +
+                       static_cast<ptrdiff_t>(l.top + y * l.scale) * to->pitch +
+                       static_cast<ptrdiff_t>(l.left + area.x * l.scale) * BYTES;
+        Uint8* out = first;
+        for (int x = 0; x < area.w; ++x, in += BYTES) {
+            for (int copy = 0; copy < l.scale; ++copy, out += BYTES)
+                memcpy(out, in, BYTES);
+        }
+        for (int copy = 1; copy < l.scale; ++copy)
+            memcpy(first + static_cast<ptrdiff_t>(copy) * to->pitch, first, rowBytes);
+    }
+}
+
+void scaleArea(const SDL_Surface* frame, const SDL_Rect& area)
+{
+    SDL_Surface* video = window.video;
+    if (SDL_MUSTLOCK(video) && SDL_LockSurface(video) < 0)
+        return;
+    switch (video->format->BytesPerPixel) {
+    case 1:
+        scaleRows<1>(frame, video, area);
+        break;
+    case 2:
+        scaleRows<2>(frame, video, area);
+        break;
+    case 3:
+        scaleRows<3>(frame, video, area);
+        break;
+    default:
+        scaleRows<4>(frame, video, area);
+        break;
+    }
+    if (SDL_MUSTLOCK(video))
+        SDL_UnlockSurface(video);
+}
+
+// Puts rectangles of the frame on the window: as they are when the frame is
+// the video surface, scaled onto it otherwise.
+void sendAreas(SDL_Surface* frame, int count, SDL_Rect* rects)
+{
+    if (frame != window.canvas) {
+        SDL_UpdateRects(frame, count, rects);
+        return;
+    }
+    const WindowLayout& l = window.layout;
+    for (int i = 0; i < count; ++i) {
+        scaleArea(frame, rects[i]);
+        rects[i] = rectAt(l.left + rects[i].x * l.scale, l.top + rects[i].y * l.scale,
+                          rects[i].w * l.scale, rects[i].h * l.scale);
+    }
+    SDL_UpdateRects(window.video, count, rects);
+}
+
+void sendWhole(SDL_Surface* frame)
+{
+    if (frame != window.canvas) {
+        SDL_Flip(frame);
+        return;
+    }
+    scaleArea(frame, rectAt(0, 0, frame->w, frame->h));
+    SDL_Flip(window.video);
+}
+
+bool isFullscreenKey(const SDL_keysym& key)
+{
+    return key.sym == SDLK_F11 ||
+           ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0);
+}
+
+bool isWheelNotch(const SDL_Event& event)
+{
+    return (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) &&
+           (event.button.button == SDL_BUTTON_WHEELUP ||
+            event.button.button == SDL_BUTTON_WHEELDOWN);
+}
+
+// A new video mode may free the field's pixels with the old surface: the
+// picture is copied aside first. When the other mode cannot be set the
+// window stays as it was; when not even that can be set, it has no field.
+void toggleFullscreen()
+{
+    if (!field())
+        return;  // no window to switch
+    SDL_Surface* picture = SDL_ConvertSurface(field(), field()->format, SDL_SWSURFACE);
+    const bool fullscreen = !window.options.fullscreen;
+    if (!setVideoMode(fullscreen) && !setVideoMode(!fullscreen)) {
+        freeCanvas();
+        window.video = nullptr;
+    }
+    SDL_Surface* now = field();
+    if (now) {
+        SDL_BlitSurface(picture, nullptr, now, nullptr);
+        presentWhole(now);
+    }
+    SDL_FreeSurface(picture);
+}
+
+// Turns the pointer position of a mouse event into field pixels; answers
+// false when it lay on the border around the field.
+bool mapPointerToField(SDL_Event* event)
+{
+    if (window.layout.scale < 1)
+        return true;  // no window is open
+    Uint16* x = nullptr;
+    Uint16* y = nullptr;
+    if (event->type == SDL_MOUSEMOTION) {
+        x = &event->motion.x;
+        y = &event->motion.y;
+    } else if (event->type == SDL_MOUSEBUTTONDOWN || event->type == SDL_MOUSEBUTTONUP) {
+        x = &event->button.x;
+        y = &event->button.y;
+    } else {
+        return true;
+    }
+    int fieldX = *x;
+    int fieldY = *y;
+    const bool onField = mapPointToField(window.layout, window.options.width, window.options.height,
+                                         &fieldX, &fieldY);
+    *x = static_cast<Uint16>(fieldX);
+    *y = static_cast<Uint16>(fieldY);
+    return onField;
+}
+
 }  // namespace
 
+WindowLayout layoutWindow(int desktopWidth, int desktopHeight, const WindowOptions& options)
+{
+    if (options.fullscreen && desktopWidth >= options.width && desktopHeight >= options.height) {
+        const int scale = largestScale(desktopWidth, desktopHeight, options);
+        return {desktopWidth, desktopHeight, scale, (desktopWidth - options.width * scale) / 2,
+                (desktopHeight - options.height * scale) / 2};
+    }
+    const int scale = options.scale > 0
+                          ? options.scale
+                          : largestScale(desktopWidth, desktopHeight - PANEL_ROOM, options);
+    return {options.width * scale, options.height * scale, scale, 0, 0};
+}
+
+// The desktop's size can be read only before the first video mode is set.
 SDL_Surface* openWindow(const WindowOptions& options)
 {
+    freeCanvas();
+    window = Window();
+    window.options = options;
+    const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+    window.desktopWidth = desktop ? desktop->current_w : 0;
+    window.desktopHeight = desktop ? desktop->current_h : 0;
     setWindowIcon(options.iconPath);
-    SDL_Surface* video =
-        SDL_SetVideoMode(options.width, options.height, options.bpp, SDL_SWSURFACE);
-    if (!video)
+    if (!setVideoMode(options.fullscreen))
         return nullptr;
     SDL_WM_SetCaption(options.caption, options.iconTitle);
-    forgetShownFrame();
-    return video;
+    return field();
+}
+
+SDL_Surface* windowField()
+{
+    return field();
+}
+
+bool pollWindowEvent(SDL_Event* event)
+{
+    SDL_Event next;
+    while (SDL_PollEvent(&next)) {
+        if (next.type == SDL_KEYDOWN && isFullscreenKey(next.key.keysym)) {
+            toggleFullscreen();
+            continue;
+        }
+        const bool onField = mapPointerToField(&next);
+        if (isWheelNotch(next) || (next.type == SDL_MOUSEBUTTONDOWN && !onField))
+            continue;
+        *event = next;
+        return true;
+    }
+    return false;
+}
+
+bool mapPointToField(const WindowLayout& layout, int fieldWidth, int fieldHeight, int* x, int* y)
+{
+    const bool onField = *x >= layout.left && *y >= layout.top &&
+                         (*x - layout.left) / layout.scale < fieldWidth &&
+                         (*y - layout.top) / layout.scale < fieldHeight;
+    *x = *x < layout.left ? 0 : std::min((*x - layout.left) / layout.scale, fieldWidth - 1);
+    *y = *y < layout.top ? 0 : std::min((*y - layout.top) / layout.scale, fieldHeight - 1);
+    return onField;
 }
 
 // Between two ticks only a few small areas change: the aircraft move a
@@ -202,13 +451,13 @@ void presentFrame(SDL_Surface* frame)
     if (rects.size() > MAX_UPDATE_RECTS)
         presentWhole(frame);
     else if (!rects.empty())
-        SDL_UpdateRects(frame, static_cast<int>(rects.size()), rects.data());
+        sendAreas(frame, static_cast<int>(rects.size()), rects.data());
 }
 
 // Sends the whole frame and keeps it as the shown frame.
 void presentWhole(SDL_Surface* frame)
 {
-    SDL_Flip(frame);
+    sendWhole(frame);
     shown.surface = frame;
     shown.pitch = frame->pitch;
     shown.h = frame->h;
@@ -224,8 +473,9 @@ void presentArea(SDL_Surface* frame, SDL_Rect area)
     const int bottom = std::min(frame->h, area.y + area.h);
     if (right <= left || bottom <= top)
         return;
-    SDL_Rect clipped = rectAt(left, top, right - left, bottom - top);
-    SDL_UpdateRects(frame, 1, &clipped);
+    const SDL_Rect clipped = rectAt(left, top, right - left, bottom - top);
+    SDL_Rect sent = clipped;
+    sendAreas(frame, 1, &sent);
     if (isShownFrameKnown(frame))
         keepShownArea(frame, clipped);
 }

@@ -11,25 +11,40 @@ namespace {
 
 Uint32 windowCheckedAt = 0;  // the clock at the latest check of the window
 
-// A part of the screen drawn and never sent leaves the player a stale picture.
-void checkWindow(SDL_Surface* shown)
+// A part of the screen drawn and never sent leaves the player a stale picture. A window of
+// a larger scale shows each pixel of the screen as a block.
+void checkWindow(SDL_Surface* field)
 {
-    const size_t bytes = static_cast<size_t>(shown->pitch) * static_cast<size_t>(shown->h);
-    EXPECT_TRUE(!seams.window || (seams.window->pitch == shown->pitch &&
-                                  memcmp(shown->pixels, seams.window->pixels, bytes) == 0))
-        << "the window does not show the screen";
+    SDL_Surface* window = seams.window.get();
+    if (!window)
+        return;
+    const size_t bytes = static_cast<size_t>(field->pitch) * static_cast<size_t>(field->h);
+    const int scale = window->w / field->w;
+    bool same = scale > 1 || (window->pitch == field->pitch &&
+                              memcmp(field->pixels, window->pixels, bytes) == 0);
+    for (int y = 0; scale > 1 && same && y < window->h; ++y) {  // both 16-bit
+        const auto* shown = reinterpret_cast<const Uint16*>(
+            static_cast<const Uint8*>(window->pixels) + static_cast<ptrdiff_t>(y) * window->pitch);
+        const auto* drawn =
+            reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(field->pixels) +
+                                            static_cast<ptrdiff_t>(y / scale) * field->pitch);
+        for (int x = 0; same && x < window->w; ++x) {
+            same = shown[x] == drawn[x / scale];
+        }
+    }
+    EXPECT_TRUE(same) << "the window does not show the screen";
 }
 
 void showOnWindow(SDL_Surface* shown, int count, const SDL_Rect* rects)
 {
-    if (!seams.window)
-        seams.window = makeBitmap(shown->w, shown->h);  // the screen's RGB565
+    if (!seams.window || seams.window->w != shown->w || seams.window->h != shown->h)
+        seams.window = makeBitmap(shown->w, shown->h);  // a new window, in the screen's RGB565
     for (int i = 0; i < count; ++i) {
         SDL_Rect area = rects[i];
         SDL_BlitSurface(shown, &area, seams.window.get(), &area);
         seams.sentPixels += static_cast<long long>(area.w) * area.h;
     }
-    checkWindow(shown);
+    checkWindow(windowField());  // the game takes it as its screen once the window is done
     if (seams.onPresent)
         seams.onPresent();
 }
@@ -117,9 +132,8 @@ void GameTest::SetUp()
     std::filesystem::current_path(folder);
     std::filesystem::create_directory_symlink(CORVANE_BITMAPS_DIR, "bitmaps");
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
+    screen = openWindow({SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "", dataPath(ICON_FILE)});
     ASSERT_NE(screen, nullptr) << SDL_GetError();
-    forgetShownFrame();  // a new window: its first frame goes whole
     score = highscore = lastTick = 0;
     ASSERT_TRUE(loadInterfaceBitmaps());
     buildAirfield();
@@ -134,7 +148,7 @@ void GameTest::TearDown()
     std::filesystem::remove_all(folder);  // "" when set-up failed early: removes nothing
 }
 
-void push(Uint8 type, int x, int y, SDLKey key)
+void push(Uint8 type, int x, int y, SDLKey key, Uint8 button)
 {
     const auto ux = static_cast<Uint16>(x);
     const auto uy = static_cast<Uint16>(y);
@@ -144,7 +158,7 @@ void push(Uint8 type, int x, int y, SDLKey key)
     if (type == SDL_MOUSEMOTION)
         e.motion = SDL_MouseMotionEvent{type, 0, 0, ux, uy, 0, 0};
     else if (type != SDL_KEYDOWN)
-        e.button = SDL_MouseButtonEvent{type, 0, SDL_BUTTON_LEFT, 0, ux, uy};
+        e.button = SDL_MouseButtonEvent{type, 0, button, 0, ux, uy};
     ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 

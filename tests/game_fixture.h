@@ -43,7 +43,8 @@ protected:
     std::string folder;  // the scratch working folder, never the one the tests started in
 };
 
-void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN);
+void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN,
+          Uint8 button = SDL_BUTTON_LEFT);
 // Pixels of a look at (x, y) that shown does not show; where the look is black, under if given.
 int wrongPixels(SDL_Surface* shown, SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
 void freeField();  // frees what start-up made

@@ -56,8 +56,8 @@ TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
     // The argument, the video driver, the status, how the output starts.
     for (auto [argument, driver, status, said] :
          std::vector<std::tuple<std::string, const char*, int, std::string>>{
-             {"--help", "dummy", EXIT_OK, "Usage: corvane [--help | --version]\nLand"},
-             {"-x", "dummy", EXIT_BAD_ARGUMENT, "corvane: unknown argument '-x'\nUsage"},
+             {"--help", "dummy", EXIT_OK, "Usage: corvane [--scale N] [--fullscreen]\n"},
+             {"-x", "dummy", EXIT_BAD_ARGUMENT, "corvane: unknown argument '-x' (corvane --help"},
              {"", "none", EXIT_NO_SDL, "Couldn't initialize SDL: "},
              {"", "dummy", EXIT_OK, ""}}) {
         setenv("SDL_VIDEODRIVER", driver, 1);
@@ -71,6 +71,44 @@ TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
         EXPECT_EQ(said.empty() ? text : text.substr(0, said.size()), said);
     }
     EXPECT_EQ(seen, "00000042");
+}
+
+// The arguments; what the game starts with, or the status and the one line said when it does not.
+TEST(CommandLine, OptionsSetTheWindowAndABadOneEndsTheGameWithOneLine)
+{
+    const std::string help = " (corvane --help tells the options)\n";
+    for (const auto& [args, outcome] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{}, "scale 0 window"},
+             {{"--scale", "3", "--fullscreen"}, "scale 3 fullscreen"},
+             {{"--fullscreen", "--scale", "8"}, "scale 8 fullscreen"},
+             {{"-h"}, "0 Usage: corvane [--scale N] [--fullscreen]\n..."},
+             {{"--version"}, "0 Corvane 1.01\n"},
+             {{"--scale", "0"},
+              "64 corvane: --scale takes a whole number from 1 to 8, not '0'" + help},
+             {{"--scale", "9"},
+              "64 corvane: --scale takes a whole number from 1 to 8, not '9'" + help},
+             {{"--scale", "2x"},
+              "64 corvane: --scale takes a whole number from 1 to 8, not '2x'" + help},
+             {{"--scale"}, "64 corvane: --scale needs a number" + help},
+             {{"--help", "x"}, "64 corvane: unknown argument 'x'" + help},
+             {{"--version", "--fullscreen"},
+              "64 corvane: --version takes no other argument" + help}}) {
+        std::vector<char*> argv = {const_cast<char*>("corvane")};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const Settings s = parseCommandLine(static_cast<int>(argv.size()), argv.data());
+        const std::string said =
+            testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+        const size_t firstLine = said.find('\n') + 1;
+        EXPECT_EQ(s.play ? "scale " + std::to_string(s.scale) +
+                               (s.fullscreen ? " fullscreen" : " window")
+                         : std::to_string(s.exitStatus) + " " + said.substr(0, firstLine) +
+                               (firstLine < said.size() ? "..." : ""),
+                  outcome);
+    }
 }
 
 TEST_F(Game, AnInstalledGameFindsItsBitmapsBesideTheProgramAndItsBestScoreWithThePlayer)
@@ -88,6 +126,79 @@ TEST_F(Game, AnInstalledGameFindsItsBitmapsBesideTheProgramAndItsBestScoreWithTh
     fs::create_directory_symlink(CORVANE_BITMAPS_DIR, "bitmaps");  // and a folder of its own
     locateGameFiles();
     EXPECT_EQ(dataPath("f") + " " + highscorePath, "f highscore.txt");
+}
+
+// The desktop, the scale asked for, fullscreen: "width x height scale left,top" of the window.
+// Then points of a fullscreen window at scale 2 in the field, "x,y" and whether on it.
+TEST(Window, TheLargestWholeScaleThatFitsAndPointsOnTheBorderKeptAtTheFieldsEdge)
+{
+    for (const auto& [w, h, scale, fullscreen, shape] :
+         std::vector<std::tuple<int, int, int, bool, std::string>>{
+             {1920, 1080, 0, false, "1280x960 2 0,0"},
+             {2560, 1440, 0, false, "1280x960 2 0,0"},
+             {3840, 2160, 0, false, "2560x1920 4 0,0"},
+             {1366, 768, 0, false, "640x480 1 0,0"},
+             {1280, 1024, 0, false, "640x480 1 0,0"},
+             {0, 0, 0, false, "640x480 1 0,0"},
+             {1920, 1080, 3, false, "1920x1440 3 0,0"},
+             {1920, 1080, 0, true, "1920x1080 2 320,60"},
+             {1366, 768, 5, true, "1366x768 1 363,144"}}) {
+        WindowOptions options{SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "",
+                              "",           scale,         fullscreen};
+        const WindowLayout l = layoutWindow(w, h, options);
+        EXPECT_EQ(std::to_string(l.width) + "x" + std::to_string(l.height) + " " +
+                      std::to_string(l.scale) + " " + std::to_string(l.left) + "," +
+                      std::to_string(l.top),
+                  shape);
+    }
+    for (auto [x, y, field] :
+         std::vector<std::tuple<int, int, std::string>>{{320, 60, "0,0 on"},
+                                                        {1599, 1019, "639,479 on"},
+                                                        {321, 61, "0,0 on"},
+                                                        {322, 60, "1,0 on"},
+                                                        {319, 60, "0,0 off"},
+                                                        {1600, 1019, "639,479 off"},
+                                                        {1000, 30, "340,0 off"},
+                                                        {5, 1079, "0,479 off"}}) {
+        const bool on = mapPointToField({1920, 1080, 2, 320, 60}, 640, 480, &x, &y);
+        EXPECT_EQ(std::to_string(x) + "," + std::to_string(y) + (on ? " on" : " off"), field);
+    }
+}
+
+// Presses come in window pixels; the window seam checks every frame sent at its scale.
+TEST_F(Game, AtScalesTwoAndThreeEachFrameIsShownScaledAndPressesLandOnTheField)
+{
+    EXPECT_EQ(screen, SDL_GetVideoSurface());  // at scale 1 the game draws on the window
+    for (const int s : {2, 3}) {
+        screen = openWindow(
+            {SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "", dataPath(ICON_FILE), s, false});
+        ASSERT_TRUE(screen && SDL_GetVideoSurface()->w == SCREEN_WIDTH * s);
+        launch(19, 100, 100);
+        launch(8, 300, 190);
+        launch(9, 400, 300, STILL, Routed);
+        sprites[9]->addToPath(500, 300);
+        sprites[9]->addToPath(550, 300);
+        push(SDL_MOUSEBUTTONDOWN, 405 * s, 305 * s, SDLK_UNKNOWN, SDL_BUTTON_WHEELDOWN);
+        push(SDL_MOUSEBUTTONUP, 405 * s, 305 * s, SDLK_UNKNOWN, SDL_BUTTON_WHEELDOWN);
+        push(SDL_MOUSEBUTTONDOWN, 305 * s + s - 1, 195 * s);
+        push(SDL_MOUSEMOTION, 270 * s, 197 * s + s - 1);
+        push(SDL_MOUSEMOTION, 350 * s, 197 * s);
+        push(SDL_MOUSEBUTTONUP, 0, 0);
+        push(SDL_KEYDOWN, 0, 0, SDLK_F11);  // to fullscreen and back: no pause keys, nor Alt
+        push(SDL_KEYDOWN, 0, 0, SDLK_F11);
+        push(SDL_KEYDOWN, 0, 0, SDLK_LALT);
+        push(SDL_QUIT);
+        runMainLoop();
+        const Coord* route = sprites[8]->path;
+        EXPECT_EQ(std::to_string(route[0].x) + "," + std::to_string(route[0].y) + " " +
+                      std::to_string(route[1].x) + "," + std::to_string(route[1].y) + " " +
+                      std::to_string(sprites[8]->pathLen),
+                  "305,195 270,197 3");
+        EXPECT_EQ(stateOf(*sprites[9]), "400,300 0,0 3 2");  // the wheel changed nothing
+        EXPECT_EQ(STILL - sprites[19]->moveDelay, 3);        // two in the drag, one ending the pass
+        EXPECT_EQ(SDL_GetVideoSurface()->w, SCREEN_WIDTH * s);
+        resetSituation();
+    }
 }
 
 TEST_F(Game, BlackIsTransparentInEveryLookAndTextButNotInTheFieldOrDigits)
@@ -279,6 +390,8 @@ TEST_F(Game, AKeyHaltsTheGameOnAPauseScreenWithoutAircraftTheNextResumesItAndACl
     launch(19, 100, 100);
     push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
     push(SDL_MOUSEBUTTONDOWN, 105, 105);  // ignored while halted
+    push(SDL_KEYDOWN, 0, 0, SDLK_F11);    // to fullscreen and back, still paused
+    push(SDL_KEYDOWN, 0, 0, SDLK_F11);
     seams.onDelay = [&] {
         if (seams.delays.size() == 3) {
             EXPECT_TRUE(windowShows(txtPauseSurf, PAUSE_TEXT_Y) &&
