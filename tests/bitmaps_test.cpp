@@ -1,5 +1,5 @@
-// The generated bitmaps as the 16-bit screen shows them, and the colours players
-// tell apart: WCAG 2.1 contrast, colour vision after Machado et al. (2009).
+// The generated bitmaps as the 16-bit screen shows them and sounds as SDL reads them, and the
+// colours players tell apart: WCAG 2.1 contrast, colour vision after Machado et al. (2009).
 #include <SDL_gfxPrimitives.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -162,5 +162,42 @@ TEST(Bitmaps, RoutesAircraftAndLandingTypesStandApartForEveryColourVision)
             EXPECT_GE(std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]), 1)  // least now 1.061
                 << "vision " << v << ", accents " << a << " and " << b;
         }
+    }
+}
+
+// Every sound: 16-bit mono PCM at 22,050 Hz, a second at most, peaking at -3 dBFS at most, and no
+// click: it ramps from and to 0 no faster than a line to its peak over 110 samples (5 ms).
+TEST(Sounds, EveryEffectIsShortMonoPcmUnderMinus3dBFSFadedAtBothEndsAndTheSameOnEveryRun)
+{
+    const int fade = 110;
+    const std::string again =
+        std::filesystem::temp_directory_path() / ("corvane-sounds-" + std::to_string(getpid()));
+    // NOLINTNEXTLINE(cert-env33-c): as for the bitmaps above
+    ASSERT_EQ(std::system(("'" MAKE_BITMAPS_PATH "' --sounds '" + again + "'").c_str()), 0);
+    for (const char* file : SOUND_FILES) {
+        std::ifstream now(bitmapPath(again, file), std::ios::binary);
+        std::ifstream before(bitmapPath(CORVANE_SOUNDS_DIR, file), std::ios::binary);
+        using Bytes = std::istreambuf_iterator<char>;
+        EXPECT_TRUE(std::equal(Bytes(now), Bytes(), Bytes(before), Bytes())) << file;
+    }
+    std::filesystem::remove_all(again);
+    for (const char* file : SOUND_FILES) {
+        const std::string path = bitmapPath(CORVANE_SOUNDS_DIR, file);
+        SDL_AudioSpec wav;
+        Uint8* buffer = nullptr;
+        Uint32 length = 0;
+        ASSERT_TRUE(SDL_LoadWAV(path.c_str(), &wav, &buffer, &length)) << SDL_GetError();
+        std::vector<int> s(length / 2);
+        for (size_t i = 0; i < s.size(); ++i)
+            s[i] = static_cast<Sint16>(buffer[2 * i] | buffer[2 * i + 1] << 8);
+        SDL_FreeWAV(buffer);
+        EXPECT_TRUE(wav.format == AUDIO_S16LSB && wav.channels == 1 && wav.freq == 22050) << file;
+        ASSERT_TRUE(s.size() / 2 >= fade && s.size() <= 22050) << file << ": " << s.size();
+        const int peak = std::abs(*std::max_element(
+            s.begin(), s.end(), [](int a, int b) { return std::abs(a) < std::abs(b); }));
+        int steep = 0;  // samples above the ramps
+        for (int i = 0; i < fade; ++i)
+            steep += std::abs(s[i]) * fade > peak * i || std::abs(s.rbegin()[i]) * fade > peak * i;
+        EXPECT_TRUE(peak <= 23197 && steep == 0) << file << ": " << peak << ", " << steep;
     }
 }

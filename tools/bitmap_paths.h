@@ -1,5 +1,5 @@
-// Where a bitmap that the game reads as "bitmaps/NAME" lies in a folder of
-// our choosing.
+// Where a bitmap that the game reads as "bitmaps/NAME", or a sound it reads
+// as "sounds/NAME", lies in a folder of our choosing.
 #ifndef CORVANE_TOOLS_BITMAP_PATHS_H
 #define CORVANE_TOOLS_BITMAP_PATHS_H
 

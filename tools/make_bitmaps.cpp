@@ -1,9 +1,12 @@
-// make_bitmaps: draws every bitmap the game loads.
+// make_bitmaps: draws every bitmap the game loads, and synthesises its
+// sound effects.
 //
 //   make_bitmaps OUTDIR                      writes the game's 72 bitmaps
 //                                            and the window icon
 //   make_bitmaps --icons ICONDIR             writes the desktop icons,
 //                                            corvane-SIZE.png
+//   make_bitmaps --sounds SOUNDDIR           writes the game's four sound
+//                                            effects as WAV files
 //   make_bitmaps --preview SHEET BITMAPSDIR  composes a preview sheet
 //
 // The output depends on nothing but this code: the same bytes on every run.
@@ -20,6 +23,8 @@
 #include "canvas.h"
 #include "png_file.h"
 #include "preview.h"
+#include "sound_art.h"
+#include "wav_file.h"
 
 namespace {
 
@@ -95,6 +100,18 @@ bool writeDesktopIcons(const std::string& dir)
     return ok;
 }
 
+bool writeAllSounds(const std::string& dir)
+{
+    if (!createFolder(dir))
+        return false;
+    bool ok = true;
+    for (int e = 0; e < NUM_EFFECTS; ++e) {
+        const auto effect = static_cast<Effect>(e);
+        ok = saveWav(synthesiseEffect(effect), bitmapPath(dir, SOUND_FILES[effect])) && ok;
+    }
+    return ok;
+}
+
 // SDL_gfx keeps a surface per glyph it has drawn; choosing the font again
 // frees them.
 void releaseFontCache()
@@ -106,6 +123,7 @@ void printUsage()
 {
     std::fprintf(stderr, "usage: make_bitmaps OUTDIR\n"
                          "       make_bitmaps --icons ICONDIR\n"
+                         "       make_bitmaps --sounds SOUNDDIR\n"
                          "       make_bitmaps --preview SHEET.bmp BITMAPSDIR\n");
 }
 
@@ -118,6 +136,8 @@ int main(int argc, char* argv[])
         status = writeAllBitmaps(argv[1]) ? EXIT_DONE : EXIT_FAILED;
     } else if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) {
         status = writeDesktopIcons(argv[2]) ? EXIT_DONE : EXIT_FAILED;
+    } else if (argc == 3 && std::strcmp(argv[1], "--sounds") == 0) {
+        status = writeAllSounds(argv[2]) ? EXIT_DONE : EXIT_FAILED;
     } else if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
         status = renderPreview(argv[3], argv[2]) ? EXIT_DONE : EXIT_FAILED;
     } else {
