@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev \
+tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev libsdl-mixer1.2-dev \
     libpng-dev libsdl1.2-compat libgtest-dev libbenchmark-dev xvfb xdotool x11-utils \
     imagemagick clang libclang-rt-14-dev time clang-format clang-tidy cppcheck dpkg-dev lintian \
     desktop-file-utils appstream

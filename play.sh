@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev libpng-dev
+tools/ensure_packages.sh cmake make g++ pkg-config libsdl1.2-dev libsdl-gfx1.2-dev libsdl-mixer1.2-dev libpng-dev
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF
 cmake --build build/release -j2 --target corvane

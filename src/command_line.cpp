@@ -12,14 +12,17 @@ namespace {
 const int DECIMAL = 10;
 const char* const VERSION_TEXT = "Corvane 1.01";
 const char* const USAGE_TEXT =
-    "Usage: corvane [--scale N] [--fullscreen]\n"
+    "Usage: corvane [--scale N] [--fullscreen] [--mute]\n"
     "       corvane --help | --version\n"
     "Land the aircraft: press on one and drag its route onto a landing area of its\n"
     "colour. Any key pauses, Escape quits, F11 or Alt+Enter switches fullscreen.\n"
+    "A soft beep announces an aircraft, rising notes a route to land, a chime a\n"
+    "landing and a burst a crash.\n"
     "\n"
     "  --scale N     show each pixel as a block of N x N, N from 1 to 8; by default\n"
     "                the largest at which the window fits the desktop\n"
     "  --fullscreen  start in fullscreen\n"
+    "  --mute        play without sound\n"
     "  -h, --help    print this help and exit\n"
     "  --version     print the version and exit\n";
 
@@ -59,6 +62,8 @@ Settings parseCommandLine(int argc, char* argv[])
             alone = argv[i];
         } else if (argument == "--fullscreen") {
             settings.fullscreen = true;
+        } else if (argument == "--mute") {
+            settings.mute = true;
         } else if (argument == "--scale") {
             if (i + 1 == argc)
                 return refuse("--scale needs a number");

@@ -16,6 +16,7 @@ struct Settings {
     int exitStatus = EXIT_OK;  // what to end with when there is no game
     int scale = 0;             // of the window; 0 for the largest that fits
     bool fullscreen = false;
+    bool mute = false;  // no sound at all
 };
 
 // Reads the arguments after the program's name. Prints the usage or the

@@ -73,11 +73,6 @@ std::vector<std::string> lookFiles(const AircraftClass& c)
     return files;
 }
 
-int atLeastZero(int v)
-{
-    return v < 0 ? 0 : v;
-}
-
 SDL_Rect rectAt(int x, int y, int w, int h)
 {
     return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
@@ -106,29 +101,29 @@ EntryPoint entryPointAt(int p, int spriteWidth, int spriteHeight)
     int cx = 0;
     int cy = 0;
     if (p < w) {
-        e.x = atLeastZero(p - spriteWidth);
+        e.x = std::max(0, p - spriteWidth);
         e.y = 0;
         e.vy = 1;
-        cx = atLeastZero(e.x - half);
+        cx = std::max(0, e.x - half);
         cy = 0;
     } else if (p < w + h) {
         e.x = 0;
-        e.y = atLeastZero(p - w - spriteHeight);
+        e.y = std::max(0, p - w - spriteHeight);
         e.vx = 1;
         cx = 0;
-        cy = atLeastZero(e.y - half);
+        cy = std::max(0, e.y - half);
     } else if (p < 2 * w + h) {
-        e.x = atLeastZero(p - w - h - spriteWidth);
+        e.x = std::max(0, p - w - h - spriteWidth);
         e.y = h - spriteHeight;
         e.vy = -1;
-        cx = atLeastZero(e.x - half);
+        cx = std::max(0, e.x - half);
         cy = h - SPAWN_CLEARANCE;
     } else {
         e.x = w - spriteWidth;
-        e.y = atLeastZero(p - 2 * w - h - spriteHeight);
+        e.y = std::max(0, p - 2 * w - h - spriteHeight);
         e.vx = -1;
         cx = w - SPAWN_CLEARANCE;
-        cy = atLeastZero(e.y - half);
+        cy = std::max(0, e.y - half);
     }
     e.clearance = rectAt(cx, cy, SPAWN_CLEARANCE, SPAWN_CLEARANCE);
     return e;
@@ -175,14 +170,18 @@ void landAircraft()
         if (sprites[i]->checkTarget(targets, numtargets)) {
             sprites[i]->remove(screen, BLANK_COLOUR);
             ++score;
+            playEffect(EffectLanding);
         }
     }
 }
 
 // Shows the colliding pair with their crashed looks on a whole frame, sent
-// whole like the pause screen: the game halts on it.
+// whole like the pause screen: the game halts on it, and only the crash is
+// heard.
 void crashAircraft(int first, int second)
 {
+    stopEffects();
+    playEffect(EffectCrash);
     sprites[first]->state = Crashed;
     sprites[second]->state = Crashed;
     aircraftAt(first)->setCrashed();
@@ -193,8 +192,12 @@ void crashAircraft(int first, int second)
     redraw();
 }
 
+// The marker's first tick is the first frame that shows it: the aircraft
+// is announced.
 void serveMarker()
 {
+    if (marker && marker->delay == MARKER_DELAY)
+        playEffect(EffectAnnounce);
     if (marker && marker->startSprite(screen)) {
         delete marker;
         marker = nullptr;
@@ -231,8 +234,12 @@ bool isPauseKey(SDLKey key)
 // covers what was shown. Answers whether the game is halted now.
 bool togglePause(bool paused)
 {
-    if (!paused)
+    if (paused) {
+        resumeSound();
+    } else {
+        pauseSound();
         pauseScreen();
+    }
     return !paused;
 }
 
@@ -246,19 +253,10 @@ bool isQuitRequest(const SDL_Event& event)
 // leave point as it was.
 void readPointer(const SDL_Event& event, Coord* point)
 {
-    switch (event.type) {
-    case SDL_MOUSEMOTION:
-        point->x = event.motion.x;
-        point->y = event.motion.y;
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        point->x = event.button.x;
-        point->y = event.button.y;
-        break;
-    default:
-        break;
-    }
+    if (event.type == SDL_MOUSEMOTION)
+        *point = {event.motion.x, event.motion.y};
+    else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
+        *point = {event.button.x, event.button.y};
 }
 
 // Appends one point per pass while the button is held, running a game tick
@@ -292,6 +290,7 @@ void judgeRoute(FlyObj* aircraft)
     if (aircraft->checkPath(targets, numtargets)) {
         aircraft->setOnApproach();
         aircraft->state = OnApproach;
+        playEffect(EffectApproach);
     } else {
         aircraft->setNormal();
         aircraft->state = Routed;
@@ -394,19 +393,19 @@ extern "C" int SDL_main(int argc, char* argv[])
     if (!screen)
         failVideoMode();
 
-    if (!loadInterfaceBitmaps()) {
-        SDL_Quit();
-        return EXIT_NO_BITMAP;
-    }
     buildAirfield();
-    if (!buildFleet()) {
+    if (!loadInterfaceBitmaps() || !buildFleet()) {
         SDL_Quit();
         return EXIT_NO_BITMAP;
     }
+    std::string sounds[NUM_EFFECTS];
+    std::transform(SOUND_FILES, SOUND_FILES + NUM_EFFECTS, sounds, dataPath);
+    openSound(sounds, settings.mute);
     readHighscore();
 
     runMainLoop();
 
+    closeSound();
     SDL_Quit();
     return EXIT_OK;
 }
@@ -450,8 +449,7 @@ void addNewSprite()
 
 void drawDigits(unsigned int value, int x)
 {
-    if (value > MAX_COUNTER_VALUE)
-        value = MAX_COUNTER_VALUE;
+    value = std::min(value, MAX_COUNTER_VALUE);
     SDL_Rect glyph = rectAt(0, 0, DIGIT_WIDTH, DIGIT_HEIGHT);
     int cellX = x;
     for (unsigned int divisor = TOP_DIGIT_PLACE; divisor > 0; divisor /= DECIMAL_BASE) {

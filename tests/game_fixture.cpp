@@ -1,7 +1,9 @@
 #include "game_fixture.h"
 
+#include <SDL_mixer.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -47,6 +49,22 @@ void showOnWindow(SDL_Surface* shown, int count, const SDL_Rect* rects)
     checkWindow(windowField());  // the game takes it as its screen once the window is done
     if (seams.onPresent)
         seams.onPresent();
+}
+
+// An effect by the length of its sound: "announce", "approach", "landing", "crash".
+std::string effectOf(const Mix_Chunk* chunk)
+{
+    static const char* const NAMES[NUM_EFFECTS] = {"announce", "approach", "landing", "crash"};
+    for (int e = 0; e < NUM_EFFECTS; ++e) {
+        SDL_AudioSpec wav;
+        Uint8* samples = nullptr;
+        Uint32 length = 0;
+        if (SDL_LoadWAV(dataPath(SOUND_FILES[e]).c_str(), &wav, &samples, &length))
+            SDL_FreeWAV(samples);
+        if (length == chunk->alen)
+            return NAMES[e];
+    }
+    return "?";
 }
 
 }  // namespace
@@ -99,6 +117,35 @@ void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
     showOnWindow(screen, numrects, rects);
     __real_SDL_UpdateRects(screen, numrects, rects);
 }
+
+int __real_Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks);
+void __real_Mix_Pause(int channel);
+void __real_Mix_Resume(int channel);
+int __real_Mix_HaltChannel(int channel);
+
+int __wrap_Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks)
+{
+    seams.heard += effectOf(chunk) + " ";
+    return __real_Mix_PlayChannelTimed(channel, chunk, loops, ticks);
+}
+
+void __wrap_Mix_Pause(int channel)
+{
+    seams.heard += "pause ";
+    __real_Mix_Pause(channel);
+}
+
+void __wrap_Mix_Resume(int channel)
+{
+    seams.heard += "resume ";
+    __real_Mix_Resume(channel);
+}
+
+int __wrap_Mix_HaltChannel(int channel)
+{
+    seams.heard += "stop ";
+    return __real_Mix_HaltChannel(channel);
+}
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
@@ -131,6 +178,7 @@ void GameTest::SetUp()
     folder = pattern;
     std::filesystem::current_path(folder);
     std::filesystem::create_directory_symlink(CORVANE_BITMAPS_DIR, "bitmaps");
+    std::filesystem::create_directory_symlink(CORVANE_SOUNDS_DIR, "sounds");
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     screen = openWindow({SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "", dataPath(ICON_FILE)});
     ASSERT_NE(screen, nullptr) << SDL_GetError();
@@ -138,14 +186,23 @@ void GameTest::SetUp()
     ASSERT_TRUE(loadInterfaceBitmaps());
     buildAirfield();
     ASSERT_TRUE(buildFleet());
+    openSound(soundFiles().data(), false);
 }
 
 void GameTest::TearDown()
 {
+    closeSound();
     freeField();
     SDL_Quit();
     std::filesystem::current_path("/");
     std::filesystem::remove_all(folder);  // "" when set-up failed early: removes nothing
+}
+
+std::array<std::string, NUM_EFFECTS> soundFiles()
+{
+    std::array<std::string, NUM_EFFECTS> files;
+    std::transform(SOUND_FILES, SOUND_FILES + NUM_EFFECTS, files.begin(), dataPath);
+    return files;
 }
 
 void push(Uint8 type, int x, int y, SDLKey key, Uint8 button)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <string>
@@ -22,6 +23,7 @@ struct Seams {
     std::function<void()> onPresent;  // after every update of the window
     SurfacePtr window;                // the parts of the screen sent to the window
     long long sentPixels = 0;         // their area, all updates together
+    std::string heard;                // the effects started, and pause, resume and stop
 };
 extern Seams seams;
 
@@ -47,6 +49,7 @@ void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN,
           Uint8 button = SDL_BUTTON_LEFT);
 // Pixels of a look at (x, y) that shown does not show; where the look is black, under if given.
 int wrongPixels(SDL_Surface* shown, SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
-void freeField();  // frees what start-up made
+void freeField();                                   // frees what start-up made
+std::array<std::string, NUM_EFFECTS> soundFiles();  // in the data folder
 
 #endif

@@ -56,7 +56,7 @@ TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
     // The argument, the video driver, the status, how the output starts.
     for (auto [argument, driver, status, said] :
          std::vector<std::tuple<std::string, const char*, int, std::string>>{
-             {"--help", "dummy", EXIT_OK, "Usage: corvane [--scale N] [--fullscreen]\n"},
+             {"--help", "dummy", EXIT_OK, "Usage: corvane [--scale N] [--fullscreen] [--mute]\n"},
              {"-x", "dummy", EXIT_BAD_ARGUMENT, "corvane: unknown argument '-x' (corvane --help"},
              {"", "none", EXIT_NO_SDL, "Couldn't initialize SDL: "},
              {"", "dummy", EXIT_OK, ""}}) {
@@ -80,9 +80,10 @@ TEST(CommandLine, OptionsSetTheWindowAndABadOneEndsTheGameWithOneLine)
     for (const auto& [args, outcome] :
          std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{}, "scale 0 window"},
+             {{"--mute"}, "scale 0 window mute"},
              {{"--scale", "3", "--fullscreen"}, "scale 3 fullscreen"},
              {{"--fullscreen", "--scale", "8"}, "scale 8 fullscreen"},
-             {{"-h"}, "0 Usage: corvane [--scale N] [--fullscreen]\n..."},
+             {{"-h"}, "0 Usage: corvane [--scale N] [--fullscreen] [--mute]\n..."},
              {{"--version"}, "0 Corvane 1.01\n"},
              {{"--scale", "0"},
               "64 corvane: --scale takes a whole number from 1 to 8, not '0'" + help},
@@ -104,7 +105,7 @@ TEST(CommandLine, OptionsSetTheWindowAndABadOneEndsTheGameWithOneLine)
             testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
         const size_t firstLine = said.find('\n') + 1;
         EXPECT_EQ(s.play ? "scale " + std::to_string(s.scale) +
-                               (s.fullscreen ? " fullscreen" : " window")
+                               (s.fullscreen ? " fullscreen" : " window") + (s.mute ? " mute" : "")
                          : std::to_string(s.exitStatus) + " " + said.substr(0, firstLine) +
                                (firstLine < said.size() ? "..." : ""),
                   outcome);
@@ -385,6 +386,38 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
     }
 }
 
+// Through the main loop: announced while paused, heard only once resumed; a route to land, a
+// landing, a crash that silences the rest. Muted, nothing is heard.
+TEST_F(Game, EachMomentIsHeardOnceAndNothingWhilePausedOrMuted)
+{
+    for (const bool mute : {false, true}) {
+        closeSound();
+        openSound(soundFiles().data(), mute);
+        seams.heard.clear();
+        seams.delays.clear();
+        launch(12, RUNWAY_X - 5, RUNWAY_Y - 5, STILL, Final);  // lands in the first tick
+        launch(EW_AIRCRAFT, 100, 190);
+        push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
+        seams.draws = {0, 700};  // aircraft 0 announced while paused
+        seams.onDelay = [&] {
+            if (seams.delays.size() == 1) {
+                push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
+                push(SDL_MOUSEBUTTONDOWN, 101, 191);
+                push(SDL_MOUSEMOTION, APPROACH_X, RUNWAY_Y);
+                push(SDL_MOUSEMOTION, RUNWAY_X, RUNWAY_Y);
+                push(SDL_MOUSEBUTTONUP);
+            } else if (sprites[EW_AIRCRAFT]->state == OnApproach && !sprites[18]->isVisible()) {
+                launch(18, 300, 300);
+                launch(19, 302, 302);
+                push(SDL_QUIT);
+            }
+        };
+        runMainLoop();
+        EXPECT_EQ(seams.heard, mute ? "" : "pause resume landing announce approach stop crash ");
+        resetSituation();
+    }
+}
+
 TEST_F(Game, AKeyHaltsTheGameOnAPauseScreenWithoutAircraftTheNextResumesItAndACloseQuits)
 {
     launch(19, 100, 100);
@@ -457,6 +490,6 @@ TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteKeepsTheHigherWholeOrNot
     std::set<std::string> left;  // no temporary file
     for (const fs::directory_entry& entry : fs::directory_iterator("."))
         left.insert(entry.path().filename().string());
-    EXPECT_EQ(left,
-              std::set<std::string>({"bitmaps", "highscore.txt", "highscore.txt.lock", "made"}));
+    EXPECT_EQ(left, std::set<std::string>(
+                        {"bitmaps", "highscore.txt", "highscore.txt.lock", "made", "sounds"}));
 }
