@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -30,21 +31,10 @@ const char* const LOCK_SUFFIX = ".lock";
 const int LOCK_TRIES = 100;  // a second of waiting for another game's write
 const long LOCK_RETRY_NS = 10000000;
 
-bool isFolder(const char* path)
+bool exists(const std::string& path)
 {
     struct stat info;
-    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// The data folder of the installed game, found from the program's own path so
-// that an installed tree still works when moved; "" when that path is unknown.
-std::string installedDataFolder()
-{
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return "";
-    return (program.parent_path() / CORVANE_DATA_FROM_BINARY).lexically_normal().string();
+    return stat(path.c_str(), &info) == 0;
 }
 
 // $XDG_DATA_HOME/corvane/highscore.txt, by default under ~/.local/share; ""
@@ -110,45 +100,73 @@ int lockBestScore()
 
 // Writes to a fresh file beside the old one and renames it over the old one
 // only once it is complete, so the file always holds the old number or the
-// new one. On any failure the old file stays.
-void replaceBestScore(unsigned int score)
+// new one. Answers 0, or the errno of what failed; then the old file stays.
+int replaceBestScore(unsigned int score)
 {
     const mode_t READABLE_BY_ALL = 0644;
     std::string tempName = highscorePath + ".XXXXXX";
     const int fd = mkstemp(tempName.data());
     if (fd < 0)
-        return;
+        return errno;
     FILE* file = fdopen(fd, "w");
     if (!file) {
+        const int failure = errno;
         close(fd);
         unlink(tempName.c_str());
-        return;
+        return failure;
     }
     const bool written = fchmod(fd, READABLE_BY_ALL) == 0 && fprintf(file, "%u", score) > 0 &&
                          fflush(file) == 0 && fsync(fd) == 0;
-    const bool closed = fclose(file) == 0;
-    if (!written || !closed || rename(tempName.c_str(), highscorePath.c_str()) != 0)
+    int failure = written ? 0 : errno;
+    if (fclose(file) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && rename(tempName.c_str(), highscorePath.c_str()) != 0)
+        failure = errno;
+    if (failure != 0)
         unlink(tempName.c_str());
+    return failure;
 }
 
 }  // namespace
 
-// Run from a folder that holds bitmaps/ (the build folder, ./play.sh, an
-// unpacked portable folder), the game keeps to that folder. Otherwise it is
-// an installed game: data beside the program, the best score with the
-// player's data, and nothing ever written into the installation.
-void locateGameFiles()
+std::string programFolder()
 {
-    if (isFolder(BITMAPS_FOLDER)) {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? "" : program.parent_path().string();
+}
+
+// The working folder is how a game run from its own folder (./play.sh, an
+// unpacked portable copy) has always found its data, a damaged bitmap
+// included; the program's folder serves a build or portable copy started
+// from elsewhere. An installed game writes nothing into its installation.
+bool locateGameFiles(const std::string& program, const char* fieldBitmap)
+{
+    if (exists(fieldBitmap)) {
         dataFolder = "";
         highscorePath = HIGHSCORE_FILE;
-        return;
+        return true;
     }
-    dataFolder = installedDataFolder();
+    if (!program.empty() && exists(program + "/" + fieldBitmap)) {
+        dataFolder = program;
+        highscorePath = program + "/" + HIGHSCORE_FILE;
+        return true;
+    }
+    const std::string installed =
+        (std::filesystem::path(program) / CORVANE_DATA_FROM_BINARY).lexically_normal().string();
+    if (program.empty() || !exists(installed + "/" + fieldBitmap)) {
+        std::error_code error;
+        const std::string working = std::filesystem::current_path(error).string();
+        fprintf(stderr, "Couldn't load bitmap %s: not in %s/, %s/ or %s/\n", fieldBitmap,
+                working.c_str(), program.c_str(), installed.c_str());
+        return false;
+    }
+    dataFolder = installed;
     highscorePath = playerHighscorePath();
     if (highscorePath.empty())
         fprintf(stderr, "Neither XDG_DATA_HOME nor HOME is set: the best score is kept in "
                         "memory only\n");
+    return true;
 }
 
 std::string dataPath(const char* file)
@@ -217,16 +235,21 @@ unsigned int readBestScore()
     return score;
 }
 
-// The folders on the way to the file are made when missing.
+// The folders on the way to the file are made when missing. Without a file,
+// as said at start-up, the best score lives in memory only.
 unsigned int saveBestScore(unsigned int score)
 {
-    if (highscorePath.empty() || !createFoldersFor(highscorePath))
+    if (highscorePath.empty())
         return score;
-    const int lock = lockBestScore();
+    int failure = createFoldersFor(highscorePath) ? 0 : errno;
+    const int lock = failure == 0 ? lockBestScore() : -1;
     const unsigned int kept = readBestScore();
-    if (kept < score)
-        replaceBestScore(score);
+    if (failure == 0 && kept < score)
+        failure = replaceBestScore(score);
     if (lock >= 0)
         close(lock);  // and with it the lock
-    return kept < score ? score : kept;
+    if (failure != 0)
+        fprintf(stderr, "Couldn't save the best score to %s: %s\n", highscorePath.c_str(),
+                strerror(failure));
+    return std::max(kept, score);
 }

@@ -10,9 +10,6 @@
 #include <string>
 #include <vector>
 
-// A folder of this name in the working folder holds the bitmaps: the game then
-// runs from that folder and keeps its best score there.
-inline constexpr const char* BITMAPS_FOLDER = "bitmaps";
 inline constexpr const char* HIGHSCORE_FILE = "highscore.txt";
 
 // Where the game's files are, chosen once at start-up by locateGameFiles:
@@ -21,7 +18,14 @@ inline constexpr const char* HIGHSCORE_FILE = "highscore.txt";
 // the game uses the working folder for both.
 extern std::string dataFolder;
 extern std::string highscorePath;
-void locateGameFiles();
+// The folder of the running program; "" when it cannot be told.
+std::string programFolder();
+// Chooses the data folder: the first of the working folder, the program's
+// folder and the installed data folder beside the program whose bitmaps/
+// holds fieldBitmap (a file named as "bitmaps/NAME"). The best score lives
+// beside the data, but for an installed game, which keeps it with the
+// player's data. Answers false, having said where it looked, when none does.
+bool locateGameFiles(const std::string& program, const char* fieldBitmap);
 // A file the game names as "bitmaps/NAME", in the data folder.
 std::string dataPath(const char* file);
 
@@ -40,7 +44,7 @@ unsigned int parseHighscore(FILE* file);
 unsigned int readBestScore();
 // Keeps score as the best score unless the file already holds a higher one,
 // which another game may have written meanwhile; answers the best score now.
-// The file is replaced whole or not at all.
+// The file is replaced whole or not at all; a failure is said once.
 unsigned int saveBestScore(unsigned int score);
 
 #endif

@@ -1,29 +1,81 @@
 #include "pacing.h"
 
-#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
 
 namespace {
 
-const useconds_t CLOCK_TURN_NAP_US = 100;  // naps while the last millisecond runs out
+using Nanoseconds = long long;
+const Nanoseconds NS_PER_MS = 1000000;
+const Nanoseconds NS_PER_S = 1000000000;
+
+// A wakeup comes this much after the moment the clock is known to have
+// turned at the latest, so that a little drift between SDL's clock and this
+// one does not wake the wait a moment too early.
+const Nanoseconds TURN_MARGIN = 50000;
+const Nanoseconds DRIFT_NAP = 100000;
+
+// SDL_GetTicks() counts whole milliseconds since an origin of its own: it
+// reads (t - origin) / 1 ms, rounded down, at monotonic time t. Every
+// reading of it between two readings of the monotonic clock narrows down
+// where that origin lies. Knowing it, a wait sleeps once, until just after
+// SDL's clock turns to the end of the period: no nap through its last
+// millisecond, and no oversleep that would lengthen the period for good.
+struct Origin {
+    bool known = false;
+    Nanoseconds earliest = 0;  // exclusive
+    Nanoseconds latest = 0;
+};
+Origin origin;
+
+Nanoseconds monotonicNow()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * NS_PER_S + now.tv_nsec;
+}
+
+// Reads SDL's clock, and learns from it where its origin lies. A reading
+// that contradicts what was known (SDL's clock drifted from this one, or
+// wrapped) starts the knowledge anew.
+Uint32 readTicks()
+{
+    const Nanoseconds before = monotonicNow();
+    const Uint32 ticks = SDL_GetTicks();
+    const Nanoseconds after = monotonicNow();
+    const Nanoseconds earliest = before - (ticks + 1LL) * NS_PER_MS;
+    const Nanoseconds latest = after - ticks * NS_PER_MS;
+    if (!origin.known || earliest >= origin.latest || latest <= origin.earliest) {
+        origin = {true, earliest, latest};
+    } else {
+        origin.earliest = std::max(origin.earliest, earliest);
+        origin.latest = std::min(origin.latest, latest);
+    }
+    return ticks;
+}
+
+void sleepUntil(Nanoseconds due)
+{
+    const timespec until{static_cast<time_t>(due / NS_PER_S), static_cast<long>(due % NS_PER_S)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) { }
+}
 
 }  // namespace
 
-// The rest is taken from a second reading of the clock and is never
-// negative: a late caller does not wait, and is not made up.
-//
-// SDL_Delay oversleeps by a fraction of a millisecond, and as the next period
-// counts from a reading taken after the wait, every oversleep would lengthen
-// the period for good (97 to 98 periods a second instead of 100). So all but
-// the last millisecond is slept at once, and the last one in short naps
-// until the clock turns to the end of the period.
+// The rest of the period is taken from a reading of the clock after the
+// caller's and is never negative: a late caller does not wait, and is not
+// made up. The wait ends only once SDL's clock says the period is over.
 void waitForPeriod(Uint32 since, Uint32 period)
 {
-    if (SDL_GetTicks() - since >= period)
+    const Uint32 now = readTicks();
+    if (now - since >= period)
         return;
-    const Uint32 elapsed = SDL_GetTicks() - since;
-    if (elapsed + 1 < period)
-        SDL_Delay(period - elapsed - 1);
-    // usleep rather than nanosleep, as the tests redirect usleep at link time.
-    while (SDL_GetTicks() - since < period)
-        usleep(CLOCK_TURN_NAP_US);  // cppcheck-suppress usleepCalled
+    // SDL's clock reads since + period at origin + (now + rest) ms at the latest.
+    const auto rest = static_cast<Nanoseconds>(period - (now - since));
+    sleepUntil(origin.latest + (now + rest) * NS_PER_MS + TURN_MARGIN);
+    // Only when SDL's clock has drifted behind this one does it still lag:
+    // it turns within moments.
+    while (readTicks() - since < period)
+        sleepUntil(monotonicNow() + DRIFT_NAP);
 }

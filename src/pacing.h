@@ -1,5 +1,6 @@
-// Pacing: waiting until SDL's millisecond clock says that a period is over.
-// Knows nothing of the game: it is handed the clock reading to count from.
+// Pacing: waiting until SDL's millisecond clock says that a period is over,
+// with one wakeup. Knows nothing of the game: it is handed the clock reading
+// to count from.
 #ifndef CORVANE_PACING_H
 #define CORVANE_PACING_H
 

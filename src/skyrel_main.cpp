@@ -28,12 +28,13 @@ const char* const ICON_TITLE = "Corvane";
 const unsigned int MAX_COUNTER_VALUE = 9999;  // four digit cells
 const unsigned int TOP_DIGIT_PLACE = 1000;    // the place value of the first cell
 const unsigned int DECIMAL_BASE = 10;
-const Uint8 ROUTE_RED = 0;
-const Uint8 ROUTE_GREEN = 255;
-const Uint8 ROUTE_BLUE = 0;
+const SDL_Color ROUTE_GREEN = {0, 255, 0, 0};
 const Uint8 ROUTE_ALPHA = 100;   // routes are blended over the field
 const Uint8 MARKER_WHITE = 255;  // red, green and blue of the spawn marker
 const unsigned int BLANK_COLOUR = 0;
+// A halted game waits this long a pass: it keeps no core busy and wakes less
+// than a running one, and a key is still read within moments.
+const Uint32 HALTED_PASS_WAIT = 2 * TICK_PERIOD;
 
 struct InterfaceBitmap {
     const char* file;
@@ -300,7 +301,7 @@ void judgeRoute(FlyObj* aircraft)
 }  // namespace
 
 // One pass of the main loop after another until Escape or a quit event;
-// a halted game waits a tick period per pass instead of running a tick.
+// a halted game waits two tick periods per pass instead of running a tick.
 void runMainLoop()
 {
     bool paused = false;
@@ -329,7 +330,7 @@ void runMainLoop()
         if (!paused)
             paused = !doGameTickTasks();
         else if (!quit)
-            SDL_Delay(TICK_PERIOD);  // a halted game must not keep a core busy
+            SDL_Delay(HALTED_PASS_WAIT);
     }
 }
 
@@ -379,12 +380,13 @@ extern "C" int SDL_main(int argc, char* argv[])
     const Settings settings = parseCommandLine(argc, argv);
     if (!settings.play)
         return settings.exitStatus;
-    locateGameFiles();
+    if (!locateGameFiles(programFolder(), BACKGROUND_FILE))
+        return EXIT_NO_BITMAP;
     // rand, seeded from the clock, is the game's generator; the tests replace
     // it at link time with one of their own.
     srand(static_cast<unsigned int>(time(nullptr)));  // NOLINT(cert-msc51-cpp)
 
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+    if (!startVideo()) {
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return EXIT_NO_SDL;
     }
@@ -474,7 +476,7 @@ void redraw()
     drawBackground();
     drawScore();
     for (unsigned int i = 0; i < numsprites; ++i)
-        sprites[i]->drawPathRGBA(screen, ROUTE_RED, ROUTE_GREEN, ROUTE_BLUE, ROUTE_ALPHA);
+        sprites[i]->drawPathRGBA(screen, ROUTE_GREEN.r, ROUTE_GREEN.g, ROUTE_GREEN.b, ROUTE_ALPHA);
     for (unsigned int i = 0; i < numsprites; ++i)
         sprites[i]->draw(screen);
     if (marker)

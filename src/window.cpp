@@ -1,6 +1,8 @@
 #include "window.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -8,6 +10,8 @@ namespace {
 
 // Height of the desktop kept free of a window for panels and a title bar.
 const int PANEL_ROOM = 120;
+const int MAX_DRIVER_NAME = 32;
+const Uint8 LAST_CLASSIC_PATCH = 15;  // SDL 1.2.15; sdl12-compat counts from 1.2.50
 
 // The window is brought up to date in tiles: only the tiles in which a frame
 // differs from the one shown before are sent. At or above WHOLE_UPDATE_PERCENT
@@ -362,7 +366,47 @@ bool mapPointerToField(SDL_Event* event)
     return onField;
 }
 
+// Where a display was looked for, for a message that says none was found.
+std::string displayLookedFor()
+{
+    const char* display = getenv("DISPLAY");
+    return display && display[0] != '\0' ? std::string("none answers at DISPLAY=") + display
+                                         : "DISPLAY is not set";
+}
+
 }  // namespace
+
+// Without a display SDL falls back on drivers that draw into the terminal
+// (classic SDL 1.2) or nowhere (SDL2 under sdl12-compat). The classic
+// library's start drawing as they start, so unless the player names a
+// driver it is handed in turn those that show a window: X11, then the
+// console's framebuffer. What SDL2 chose is refused when it shows nothing.
+bool startVideo()
+{
+    const char* named = getenv("SDL_VIDEODRIVER");
+    if (named && named[0] != '\0')
+        return SDL_Init(SDL_INIT_VIDEO) == 0;
+    bool started = false;
+    if (SDL_Linked_Version()->patch <= LAST_CLASSIC_PATCH) {
+        for (const char* driver : {"x11", "fbcon"}) {
+            setenv("SDL_VIDEODRIVER", driver, 1);
+            started = SDL_Init(SDL_INIT_VIDEO) == 0;
+            if (started)
+                break;
+        }
+        unsetenv("SDL_VIDEODRIVER");
+    } else {
+        char driver[MAX_DRIVER_NAME] = "";
+        started = SDL_Init(SDL_INIT_VIDEO) == 0 &&
+                  SDL_VideoDriverName(driver, sizeof driver) != nullptr &&
+                  strcmp(driver, "offscreen") != 0 && strcmp(driver, "dummy") != 0;
+        if (!started)
+            SDL_Quit();
+    }
+    if (!started)
+        SDL_SetError("no display found: %s", displayLookedFor().c_str());
+    return started;
+}
 
 WindowLayout layoutWindow(int desktopWidth, int desktopHeight, const WindowOptions& options)
 {

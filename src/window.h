@@ -34,6 +34,11 @@ struct WindowLayout {
     int top;
 };
 
+// Starts SDL's video on a display, or on the driver the player names in
+// SDL_VIDEODRIVER. Answers false, with SDL_GetError saying why, when it
+// cannot: a driver that draws into the terminal or nowhere is no display.
+bool startVideo();
+
 // The layout for a desktop of the given size (0 x 0 when unknown). A window
 // takes the largest scale at which it fits the desktop with room for panels
 // and a title bar, unless one is asked for; fullscreen keeps the desktop's

@@ -11,7 +11,7 @@ Seams seams;
 
 namespace {
 
-Uint32 windowCheckedAt = 0;  // the clock at the latest check of the window
+Uint32 windowCheckedAt = 0;  // SDL's clock at the latest check of the window
 
 // A part of the screen drawn and never sent leaves the player a stale picture. A window of
 // a larger scale shows each pixel of the screen as a block.
@@ -76,23 +76,39 @@ void __real_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects);
 
 Uint32 __wrap_SDL_GetTicks(void)
 {
-    if (screen && seams.now != windowCheckedAt)  // once a millisecond is enough
+    if (screen && seams.ticks() != windowCheckedAt)  // once a millisecond is enough
         checkWindow(screen);
-    windowCheckedAt = seams.now;
-    return seams.now;
+    windowCheckedAt = seams.ticks();
+    return seams.ticks();
 }
 
 void __wrap_SDL_Delay(Uint32 ms)
 {
     seams.delays.push_back(ms);
-    seams.now += ms;
+    seams.ns += ms * NS_PER_MS;
     if (seams.onDelay)
         seams.onDelay();
 }
 
-int __wrap_usleep(useconds_t /*microseconds*/)
+int __real_clock_gettime(clockid_t clock, timespec* time);
+
+int __wrap_clock_gettime(clockid_t clock, timespec* time)
 {
-    ++seams.now;  // a nap: the clock turns a millisecond
+    if (clock != CLOCK_MONOTONIC)
+        return __real_clock_gettime(clock, time);
+    *time = {static_cast<time_t>(seams.ns / 1000 / NS_PER_MS),
+             static_cast<long>(seams.ns % (1000 * NS_PER_MS))};
+    return 0;
+}
+
+int __wrap_clock_nanosleep(clockid_t /*monotonic*/, int /*until*/, const timespec* until,
+                           timespec* /*left*/)
+{
+    ++seams.sleeps;
+    seams.ns =
+        std::max(seams.ns, until->tv_sec * 1000 * NS_PER_MS + until->tv_nsec) + seams.oversleep;
+    if (seams.onSleep)
+        seams.onSleep();
     return 0;
 }
 

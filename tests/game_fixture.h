@@ -1,5 +1,6 @@
-// The game on a real field in a scratch folder. The linker sends the clock, delays, naps, random
-// numbers and window updates to the seams (--wrap); the window must show the screen as drawn.
+// The game on a real field in a scratch folder. The linker sends the clocks, delays, sleeps,
+// random numbers, window updates and sound to the seams (--wrap); the window must show the
+// screen as drawn.
 #ifndef CORVANE_GAME_FIXTURE_H
 #define CORVANE_GAME_FIXTURE_H
 
@@ -14,11 +15,21 @@
 #include "skyrel_main.h"
 #include "test_surfaces.h"
 
+const long long NS_PER_MS = 1000000;
+
+// The clocks: the monotonic one in nanoseconds, and SDL's, which reads it in whole milliseconds
+// from an origin of its own, wrapping at 32 bits. SDL's clock turns 0.1 ms before the tests begin.
 struct Seams {
-    Uint32 now = 1000;           // the clock, in milliseconds
-    std::vector<Uint32> delays;  // every SDL_Delay asked for
-    std::function<void()> onDelay;
-    std::deque<int> draws;  // answered by rand first, then nextDraw: by default no aircraft
+    long long ns = 3000 * NS_PER_MS;
+    long long origin = 2000 * NS_PER_MS - NS_PER_MS / 10;
+    Uint32 ticks() const { return static_cast<Uint32>((ns - origin) / NS_PER_MS); }
+    void setTicks(Uint32 ms) { origin = ns - ms * NS_PER_MS - (ns - origin) % NS_PER_MS; }
+    std::vector<Uint32> delays;     // every SDL_Delay asked for: a halted pass of the main loop
+    std::function<void()> onDelay;  // after each
+    int sleeps = 0;                 // on the monotonic clock, until a time: a tick's wait
+    long long oversleep = 0;        // how long after its time each ends
+    std::function<void()> onSleep;  // after each
+    std::deque<int> draws;          // answered by rand first, then nextDraw: by default no aircraft
     std::function<int()> nextDraw = [] { return 2999; };
     std::function<void()> onPresent;  // after every update of the window
     SurfacePtr window;                // the parts of the screen sent to the window

@@ -112,21 +112,48 @@ TEST(CommandLine, OptionsSetTheWindowAndABadOneEndsTheGameWithOneLine)
     }
 }
 
-TEST_F(Game, AnInstalledGameFindsItsBitmapsBesideTheProgramAndItsBestScoreWithThePlayer)
+// The folder the game starts in, its program's folder, XDG_DATA_HOME and HOME; what the game
+// says, where it then finds its bitmaps and where it keeps its best score, ~ standing for the
+// scratch folder. There "." holds the bitmaps, "other" a bitmaps folder of other things, "prog" a
+// copy of the game and "inst" an installation.
+TEST_F(Game, TheDataAreFoundInTheWorkingFolderThenBesideTheProgramThenInstalled)
 {
-    fs::remove("bitmaps");
-    for (const auto& [xdg, home, path] :
-         std::vector<std::tuple<const char*, const char*, std::string>>{
-             {"x", "/", "//.local/share/corvane/highscore.txt"}, {"x", "", ""}}) {
-        setenv("XDG_DATA_HOME", xdg, 1);
-        setenv("HOME", home, 1);
-        locateGameFiles();
-        EXPECT_EQ(highscorePath, path);
-        EXPECT_TRUE(fs::path(dataFolder).is_absolute() && dataPath("f") == dataFolder + "/f");
+    for (const char* made :
+         {"other/bitmaps", "prog/bitmaps", "inst/games", "inst/share/games/corvane/bitmaps"})
+        fs::create_directories(made);
+    std::ofstream("prog/" + std::string(BACKGROUND_FILE)) << "";
+    std::ofstream("inst/share/games/corvane/" + std::string(BACKGROUND_FILE)) << "";
+    for (auto [cwd, program, xdg, home, found] : std::vector<std::array<std::string, 5>>{
+             {".", "~/prog", "/x", "/h", "||highscore.txt"},
+             {"other", "~/prog", "/x", "/h", "|~/prog|~/prog/highscore.txt"},
+             {"other", "~/inst/games", "/x", "/h",
+              "|~/inst/share/games/corvane|/x/corvane/highscore.txt"},
+             {"other", "~/inst/games", "x", "/h",
+              "|~/inst/share/games/corvane|/h/.local/share/corvane/highscore.txt"},
+             {"other", "~/inst/games", "", "",
+              "Neither XDG_DATA_HOME nor HOME is set: the best score is kept in memory only\n"
+              "|~/inst/share/games/corvane|"},
+             {"other", "~/other", "", "",
+              "Couldn't load bitmap bitmaps/background.bmp: not in ~/other/, ~/other/ or "
+              "~/share/games/corvane/\n|no|highscore.txt"}}) {
+        for (std::string* s : {&program, &found}) {
+            for (size_t at = s->find('~'); at != std::string::npos; at = s->find('~'))
+                s->replace(at, 1, folder);
+        }
+        fs::current_path(folder + "/" + cwd);
+        setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
+        dataFolder = "no";
+        highscorePath = HIGHSCORE_FILE;
+        testing::internal::CaptureStderr();
+        const bool located = locateGameFiles(program, BACKGROUND_FILE);
+        std::string seen = testing::internal::GetCapturedStderr();
+        seen += "|" + dataFolder;
+        seen += "|" + highscorePath;
+        EXPECT_EQ(seen, found);
+        EXPECT_EQ(located, dataFolder != "no");
+        fs::current_path(folder);
     }
-    fs::create_directory_symlink(CORVANE_BITMAPS_DIR, "bitmaps");  // and a folder of its own
-    locateGameFiles();
-    EXPECT_EQ(dataPath("f") + " " + highscorePath, "f highscore.txt");
 }
 
 // The desktop, the scale asked for, fullscreen: "width x height scale left,top" of the window.
@@ -216,8 +243,10 @@ TEST_F(Game, BlackIsTransparentInEveryLookAndTextButNotInTheFieldOrDigits)
     EXPECT_FALSE((bgSurf->flags | digitSurf->flags) & SDL_SRCCOLORKEY);
 }
 
-TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwenty)
+// An aircraft spawned is first shown as a white rectangle, itself hidden.
+TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwentyAndAMarkerShowsFirst)
 {
+    const Uint32 white = SDL_MapRGB(screen->format, 255, 255, 255);
     for (const auto& [points, window] : std::vector<std::pair<unsigned int, int>>{
              {0, 3000}, {1, 2990}, {297, 30}, {298, 20}, {299, 20}, {UINT_MAX, 20}}) {
         for (const int draw : {window + 7, window - 1, 19}) {
@@ -227,6 +256,12 @@ TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwenty)
             EXPECT_EQ(marker ? marker->sprite : nullptr,
                       draw % window < 20 ? sprites[draw % window] : nullptr)
                 << points << " " << draw;
+            if (marker) {
+                PathSprite* announced = marker->sprite;
+                EXPECT_TRUE(doGameTickTasks());
+                EXPECT_TRUE(marker && !announced->isVisible() &&
+                            pixelAt(seams.window.get(), marker->rect.x, marker->rect.y) == white);
+            }
             resetSituation();
         }
     }
@@ -283,27 +318,43 @@ TEST_F(Game, ATickCrashesTheFirstCollidingPairForAGameOverThatKeepsTheBestScore)
     score = 4;
     highscore = 3;
     EXPECT_FALSE(doGameTickTasks());
-    EXPECT_LE(wrongPixels(seams.window.get(), aircraft(8)->crashedSurf, 200, 300, bgSurf), 2);
+    for (int i : {8, 9}) {  // both crashed; 9 and 10 cover a corner pixel of the one before
+        const int at = (i - 8) * (w - 1);
+        EXPECT_LE(
+            wrongPixels(seams.window.get(), aircraft(i)->crashedSurf, 200 + at, 300 + at, bgSurf),
+            2);
+    }
     EXPECT_TRUE(windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
     const std::string after = std::to_string(highscore) + " " + std::to_string(score);
     readHighscore();
     EXPECT_EQ(after + " " + std::to_string(highscore) + (marker ? " marker" : ""), "4 0 4");
+    highscorePath = "";   // the best kept in memory only, then a game of 0
     launch(0, 300, 300);  // the first of the roster collides too
     launch(19, 302, 302);
     EXPECT_FALSE(doGameTickTasks());
+    EXPECT_EQ(highscore, 4u);
 }
 
-TEST_F(Game, ATickWaitsForTheRestOfTenMillisecondsSinceTheLastOne)
+// The time from the last tick's stamp to the next tick (µs), how far SDL's clock falls behind the
+// other in its wait (µs), and its wakeups: it ends once SDL's clock reads 10 ms on, within 1 ms.
+TEST_F(Game, ATickWaitsWithOneWakeupUntilTenMillisecondsAfterTheLastOne)
 {
-    // The time since the last tick, the delay asked for; naps fill the last millisecond.
-    for (const auto& [elapsed, delays] : std::vector<std::pair<Uint32, std::vector<Uint32>>>{
-             {0, {9}}, {3, {6}}, {8, {1}}, {9, {}}, {10, {}}, {25, {}}}) {
-        seams = Seams();
-        lastTick = 5000;
-        seams.now = lastTick + elapsed;
+    seams.oversleep = NS_PER_MS / 20;
+    for (const auto& [afterUs, lagUs, wakeups] : std::vector<std::tuple<int, int, int>>{
+             {0, 0, 1}, {3300, 0, 1}, {9990, 0, 1}, {10000, 0, 0}, {25000, 0, 0}, {4000, 300, 3}}) {
+        seams.ns += NS_PER_MS - (seams.ns - seams.origin) % NS_PER_MS;  // SDL's clock turns
+        lastTick = seams.ticks();
+        const Uint32 since = lastTick;
+        seams.ns += afterUs * 1000LL;
+        const long long start = seams.ns;
+        seams.sleeps = 0;
+        seams.onSleep = [&, lag = lagUs] { seams.origin += seams.sleeps == 1 ? lag * 1000LL : 0; };
         EXPECT_TRUE(doGameTickTasks());
-        EXPECT_EQ(seams.delays, delays) << elapsed;
-        EXPECT_EQ(lastTick, std::max(elapsed, TICK_PERIOD) + 5000) << elapsed;
+        const long long due = seams.origin + (since + TICK_PERIOD) * NS_PER_MS;  // SDL's turn
+        EXPECT_TRUE(lastTick - since >= TICK_PERIOD && seams.sleeps == wakeups &&
+                    seams.ns - std::max(due, start) < NS_PER_MS)
+            << afterUs << ": " << lastTick - since << " ms, " << seams.sleeps << " wakeups, "
+            << seams.ns - due << " ns after the turn";
     }
 }
 
@@ -316,12 +367,14 @@ TEST_F(Game, TheFrameShowsTheCountersRoutesUnderAircraftAndTheMarkerOnTop)
     launch(19, 100, 300);
     sprites[19]->addToPath(60, routeY);
     sprites[19]->addToPath(200, routeY);
-    launch(0, 500, 150);  // and one for aircraft 0, the first
+    sprites[19]->addToPath(510, 160);  // and on across aircraft 0, the first drawn
+    launch(0, 500, 150);
     sprites[0]->addToPath(520, 160);
     sprites[0]->addToPath(620, 160);
     launch(15, 400, 300);
+    const SurfacePtr white = makeBitmap(look->w, look->h, 255, 255, 255);
     marker = new Marker(sprites[16], 50);
-    marker->rect = rectOf(400, 300, 8, 8);  // over aircraft 15
+    marker->rect = rectOf(400, 300, look->w, look->h);  // over aircraft 15, all of it
     redraw();
     SDL_Surface* window = seams.window.get();
     EXPECT_EQ(counterAt(window, SCORE_X) + counterAt(window, HIGHSCORE_X), "12349999");
@@ -330,7 +383,7 @@ TEST_F(Game, TheFrameShowsTheCountersRoutesUnderAircraftAndTheMarkerOnTop)
         EXPECT_GT(pixelAt(window, x, y) & green, pixelAt(bgSurf, x, y) & green);
     EXPECT_EQ(wrongPixels(window, look, 100, 300, window), 0);  // over its route
     EXPECT_EQ(wrongPixels(window, sprites[0]->surface, 500, 150, window), 0);
-    EXPECT_EQ(pixelAt(window, 407, 307), SDL_MapRGB(screen->format, 255, 255, 255));
+    EXPECT_EQ(wrongPixels(window, white.get(), 400, 300), 0);
     // Only what changed is sent again: a few tiles for a step, nothing for the same frame.
     sprites[0]->setPos(501, 150);
     for (const long long most : {6 * 32 * 16, 0}) {
@@ -349,6 +402,9 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
                                                    {0, APPROACH_X, Routed}}) {
         FlyObj* a = aircraft(index);
         launch(index, 100, 190);
+        a->addToPath(5, 5);  // an old route, flown halfway
+        a->addToPath(9, 9);
+        a->pathPos = 1;
         launch(19, 600, 20);
         push(SDL_MOUSEBUTTONDOWN, 101, 191);
         push(SDL_MOUSEMOTION, from, RUNWAY_Y);
@@ -361,7 +417,8 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
             EXPECT_TRUE(handleMouseInput(&e));
         }
         ASSERT_EQ(a->pathLen, 4u);
-        EXPECT_TRUE(a->path[0].x == 101 && a->path[1].x == from && a->path[2].y == RUNWAY_Y);
+        EXPECT_TRUE(a->path[0].x == 101 && a->path[1].x == from && a->path[2].y == RUNWAY_Y &&
+                    a->pathPos == 0);
         EXPECT_EQ(a->state * 100 + (STILL - sprites[19]->moveDelay), state * 100 + 3);
         EXPECT_EQ(a->surface, state == OnApproach ? a->approachSurf : a->normalSurf);
         resetSituation();
@@ -387,28 +444,39 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
 }
 
 // Through the main loop: announced while paused, heard only once resumed; a route to land, a
-// landing, a crash that silences the rest. Muted, nothing is heard.
-TEST_F(Game, EachMomentIsHeardOnceAndNothingWhilePausedOrMuted)
+// landing, a crash that silences the rest and halts the game on its frame until a key. Muted,
+// nothing is heard.
+TEST_F(Game, EachMomentIsHeardOnceAndACrashHaltsTheGameUntilAKey)
 {
     for (const bool mute : {false, true}) {
         closeSound();
         openSound(soundFiles().data(), mute);
         seams.heard.clear();
-        seams.delays.clear();
         launch(12, RUNWAY_X - 5, RUNWAY_Y - 5, STILL, Final);  // lands in the first tick
         launch(EW_AIRCRAFT, 100, 190);
         push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
         seams.draws = {0, 700};  // aircraft 0 announced while paused
+        int halts = 0;           // passes of the halted game
+        bool collided = false;
         seams.onDelay = [&] {
-            if (seams.delays.size() == 1) {
+            if (++halts == 1) {
                 push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
                 push(SDL_MOUSEBUTTONDOWN, 101, 191);
                 push(SDL_MOUSEMOTION, APPROACH_X, RUNWAY_Y);
                 push(SDL_MOUSEMOTION, RUNWAY_X, RUNWAY_Y);
                 push(SDL_MOUSEBUTTONUP);
-            } else if (sprites[EW_AIRCRAFT]->state == OnApproach && !sprites[18]->isVisible()) {
+            } else if (halts == 3) {
+                EXPECT_TRUE(windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
+                push(SDL_QUIT);
+            }
+        };
+        seams.onSleep = [&] {
+            if (sprites[EW_AIRCRAFT]->state == OnApproach && !collided) {
                 launch(18, 300, 300);
                 launch(19, 302, 302);
+                collided = true;
+            } else if (collided && sprites[18]->state == Inactive) {
+                ADD_FAILURE() << "the game went on after the crash";
                 push(SDL_QUIT);
             }
         };
@@ -437,7 +505,7 @@ TEST_F(Game, AKeyHaltsTheGameOnAPauseScreenWithoutAircraftTheNextResumesItAndACl
         }
     };
     runMainLoop();
-    EXPECT_EQ(seams.delays, std::vector<Uint32>(3, TICK_PERIOD));
+    EXPECT_EQ(seams.delays, std::vector<Uint32>(3, 2 * TICK_PERIOD));
     EXPECT_EQ(STILL - sprites[19]->moveDelay, 1);  // the last pass ends with a tick
     EXPECT_EQ(sprites[19]->pathLen + SDL_PollEvent(nullptr), 0u);
 }
@@ -458,38 +526,42 @@ TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteKeepsTheHigherWholeOrNot
     close(savedInput);
     struct stat info { };
     EXPECT_TRUE(stat(HIGHSCORE_FILE, &info) == 0 && (info.st_mode & 0777) == 0644);
+    // The best score after a game that ended with best, the file's, what is said.
+    const auto save = [](unsigned int best) {
+        highscore = best;
+        testing::internal::CaptureStderr();
+        writeHighscore();
+        return std::to_string(highscore) + " " + std::to_string(readBestScore()) + " " +
+               testing::internal::GetCapturedStderr();
+    };
+    const std::string notSaved = "Couldn't save the best score to ";
     rlimit room{};
     getrlimit(RLIMIT_FSIZE, &room);
     const rlimit noRoom{0, room.rlim_max};
     signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &noRoom);
-    highscore = 99999;
-    writeHighscore();  // a write that runs out of room keeps the old best score
+    const std::string outOfRoom = save(99999);  // what it says cannot grow a file either
     setrlimit(RLIMIT_FSIZE, &room);
-    EXPECT_EQ(readBestScore(), 1234u);
+    EXPECT_EQ(outOfRoom.substr(0, 11), "99999 1234 ");
     std::ofstream(HIGHSCORE_FILE) << 50;  // another game ended meanwhile, with more
-    highscore = 30;
-    writeHighscore();
-    EXPECT_EQ(highscore * 1000 + readBestScore(), 50050u);
+    EXPECT_EQ(save(30), "50 50 ");
     const int otherGame = open("highscore.txt.lock", O_RDWR);  // holds the lock for good
     ASSERT_EQ(flock(otherGame, LOCK_EX), 0);
-    highscore = 60;
-    testing::internal::CaptureStderr();
-    writeHighscore();  // after a second's wait, without the lock
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Couldn't lock highscore.txt.lock: saving the best score without it\n");
+    EXPECT_EQ(save(60),
+              "60 60 Couldn't lock highscore.txt.lock: saving the best score without it\n");
     close(otherGame);
     highscorePath = "made/on/the/way/highscore.txt";
-    writeHighscore();
-    EXPECT_EQ(readBestScore() + highscore, 120u);
+    EXPECT_EQ(save(70), "70 70 ");
+    highscorePath = std::string(250, 'h') + ".txt";  // no room in its name for a temporary file
+    std::ofstream(highscorePath) << 5;
+    EXPECT_EQ(save(77), "77 5 " + notSaved + highscorePath + ": File name too long\n");
     highscorePath = HIGHSCORE_FILE;
     fs::remove(HIGHSCORE_FILE);
     fs::create_directory(HIGHSCORE_FILE);  // a file that cannot be replaced is left as it was
-    writeHighscore();
-    EXPECT_TRUE(fs::is_directory(HIGHSCORE_FILE));
+    EXPECT_EQ(save(80), "80 0 " + notSaved + "highscore.txt: Is a directory\n");
     std::set<std::string> left;  // no temporary file
     for (const fs::directory_entry& entry : fs::directory_iterator("."))
         left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, std::set<std::string>(
-                        {"bitmaps", "highscore.txt", "highscore.txt.lock", "made", "sounds"}));
+    EXPECT_EQ(left, std::set<std::string>({"bitmaps", "highscore.txt", "highscore.txt.lock", "made",
+                                           "sounds", std::string(250, 'h') + ".txt"}));
 }

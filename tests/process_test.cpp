@@ -33,21 +33,36 @@ TEST(SdlLeg, TheTestsAndTheGameRunAgainstTheSdlTheLegAsksFor)
     EXPECT_EQ(library.find("/sdl12-compat/") != std::string::npos, onSdl12Compat()) << library;
 }
 
+// Without a display the driver named is used as asked; none named, no driver that draws into
+// the terminal stands in, and the one line says where a display was looked for.
 TEST(CommandLine, ArgumentsAreAnsweredWithoutAWindowAndNoDisplayEndsWithStatusOne)
 {
-    const std::string usage = "Usage: corvane [--help | --version]\n";
-    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-        {{"--help"}, EXIT_OK, usage},  // the start of what it says, on one stream only
-        {{"--version"}, EXIT_OK, "Corvane 1.01\n"},
-        {{"--fly"}, EXIT_BAD_ARGUMENT, "corvane: unknown argument '--fly'\n" + usage},
-        {{}, EXIT_NO_SDL, "Couldn't initialize SDL: "}};
-    for (const auto& [args, status, start] : cases) {
+    const std::string usage = "Usage: corvane [--scale N] [--fullscreen] [--mute]\n";
+    const std::tuple<std::vector<std::string>, const char*, int, std::string, std::string> cases[] =
+        {{{"--help"}, "x11", EXIT_OK, usage, "-h, --help"},  // how it starts, what it holds
+         {{"--version"}, "x11", EXIT_OK, "Corvane 1.01\n", ""},
+         {{"--fly"}, "x11", EXIT_BAD_ARGUMENT, "corvane: unknown argument '--fly' (", "\n"},
+         {{}, "x11", EXIT_NO_SDL, "Couldn't initialize SDL: ", "\n"},
+         {{},
+          "",
+          EXIT_NO_SDL,
+          "Couldn't initialize SDL: ",
+          "no display found: DISPLAY is not set\n"}};
+    for (const auto& [args, driver, status, start, holds] : cases) {
         WorkFolder dir;
         std::vector<std::string> argv = {"sh", "-c", R"(exec "$0" "$@" 2>err)", CORVANE_BINARY};
         argv.insert(argv.end(), args.begin(), args.end());
-        ChildProcess run(argv, gameEnv("x11"), dir.path, dir.file("out"));  // no DISPLAY
+        std::vector<std::string> env = gameEnv(driver);  // no DISPLAY
+        if (*driver == '\0') {
+            env.front() = "SDL_VIDEODRIVER";               // unset
+            env.push_back("XDG_RUNTIME_DIR=" + dir.path);  // as in a session, for SDL2's sake
+        }
+        ChildProcess run(argv, env, dir.path, dir.file("out"));
         EXPECT_EQ(run.waitForExit(EXIT_TIMEOUT_MS), status) << start;
-        EXPECT_EQ(readFile(dir.file(status == EXIT_OK ? "out" : "err")).rfind(start, 0), 0u);
+        const std::string said = readFile(dir.file(status == EXIT_OK ? "out" : "err"));
+        EXPECT_TRUE(said.rfind(start, 0) == 0 && said.find(holds) != std::string::npos &&
+                    (status == EXIT_OK || said.find('\n') == said.size() - 1))
+            << said;
         EXPECT_EQ(readFile(dir.file(status == EXIT_OK ? "err" : "out")), "");
     }
 }
@@ -89,13 +104,21 @@ std::vector<std::string> gameCommand(const WorkFolder& dir)
     return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", lsan, game};
 }
 
-TEST(BadInput, WithABadHighscoreFileTheGamePlaysQuitsAndLeavesTheFileAsItWas)
+// What is wrong, as changed in the game's folder; the game plays, quits and says it in one line.
+TEST(BadInput, WithABadHighscoreFileIconOrAudioTheGamePlaysQuitsAndLeavesTheFileAsItWas)
 {
-    enum Change { NONE, FOLDER, UNREADABLE, READ_ONLY_FOLDER };
-    const std::pair<std::string, Change> cases[] = {
-        {"", NONE},   {"4294967296", NONE}, {std::string("\x7f\x45\x4c\x46\x00\xff", 6), NONE},
-        {"", FOLDER}, {"17", UNREADABLE},   {"17", READ_ONLY_FOLDER}};
-    for (const auto& [content, change] : cases) {
+    enum Change { NONE, FOLDER, UNREADABLE, READ_ONLY_FOLDER, NO_ICON, NO_AUDIO, NO_SOUND };
+    const std::tuple<std::string, Change, std::string> cases[] = {
+        {"", NONE, ""},
+        {"4294967296", NONE, ""},
+        {std::string("\x7f\x45\x4c\x46\x00\xff", 6), NONE, ""},
+        {"", FOLDER, ""},
+        {"17", UNREADABLE, ""},
+        {"17", READ_ONLY_FOLDER, ""},
+        {"5", NO_ICON, "Couldn't load window icon bitmaps/icon.bmp: "},
+        {"5", NO_AUDIO, "Couldn't open the audio device: "},
+        {"5", NO_SOUND, "Couldn't load sound sounds/crash.wav: "}};
+    for (const auto& [content, change, said] : cases) {
         WorkFolder dir(WorkFolder::WITH_BITMAPS);
         const std::vector<std::string> command = gameCommand(dir);
         const std::string file = dir.file(HIGHSCORE_FILE);
@@ -107,12 +130,21 @@ TEST(BadInput, WithABadHighscoreFileTheGamePlaysQuitsAndLeavesTheFileAsItWas)
             fs::permissions(file, fs::perms::none);
         if (change == READ_ONLY_FOLDER)
             fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::remove);
-        ChildProcess game(command, gameEnv("dummy"), dir.path, "");
+        if (change == NO_ICON || change == NO_SOUND)
+            fs::remove(dir.file(change == NO_ICON ? ICON_FILE : SOUND_FILES[EffectCrash]));
+        std::vector<std::string> env = gameEnv("dummy");
+        if (change == NO_AUDIO)
+            env.emplace_back("SDL_AUDIODRIVER=none");
+        ChildProcess game(command, env, dir.path, dir.file("err.txt"));
         EXPECT_EQ(game.waitForExit(700), -1) << change << " ended the game";
         game.signal(SIGTERM);  // SDL turns it into a quit event
         EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_OK) << change;
         fs::permissions(file, fs::perms::owner_read, fs::perm_options::add);
         EXPECT_EQ(change == FOLDER ? "" : readFile(file), content) << change;
+        const std::string err = readFile(dir.file("err.txt"));
+        EXPECT_TRUE(said.empty() ? err.empty()
+                                 : err.rfind(said, 0) == 0 && err.find('\n') == err.size() - 1)
+            << err;
     }
 }
 

@@ -91,10 +91,15 @@ TEST_F(Sprites, AnAircraftWearsEachLookWhereItIsFacingItsLastStepAndACrashIsOneF
 TEST_F(Sprites, OnlyVisibleSpritesAreHitAndTheirRightAndBottomEdgesLieOutside)
 {
     auto s = aircraft(100, 100);
+    auto other = aircraft(105, 104);  // holds s's bottom-right corner: they collide when both show
     const int probes[][3] = {{100, 100, 101}, {109, 107, 100}, {110, 100, 1},   {100, 108, 1},
                              {99, 100, 0},    {105, 104, 110}, {106, 104, 100}, {111, 108, 0}};
     for (bool visible : {true, false}) {
         s->visible = visible;
+        for (bool otherVisible : {true, false}) {
+            other->visible = otherVisible;
+            EXPECT_EQ(s->collisionCheckOutline(other.get()), visible && otherVisible);
+        }
         for (const auto& [x, y, hits] : probes) {
             SDL_Rect r = rectOf(x, y, 1, 1);
             EXPECT_EQ(s->collisionCheck(x, y) * 100 + s->collisionCheckInside(&r) * 10 +
@@ -114,6 +119,7 @@ TEST_F(Sprites, AStepSteersForTheNextWaypointBouncesOffTheEdgesAndShowsItsHeadin
         {100, 100, 0, 0, {{205, 138}}, "101,101 1,1 3 1 0 3"},
         {100, 100, 0, 0, {{105, 4}}, "100,99 0,-1 3 1 0 0"},
         {100, 100, 0, 0, {{5, 4}}, "99,99 -1,-1 3 1 0 7"},
+        {100, 100, 0, 0, {{205, 4}}, "101,99 1,-1 3 1 0 1"},
         {100, 100, 0, 0, {{75, 204}}, "100,101 0,1 3 1 0 4"},
         {100, 100, 0, 0, {{70, 204}}, "99,101 -1,1 3 1 0 5"},
         {100, 100, 0, 0, {{5, 71}}, "99,100 -1,0 3 1 0 6"},

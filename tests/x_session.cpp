@@ -76,14 +76,15 @@ std::string ChildProcess::procFile(const std::string& entry)
 }
 
 // Xvfb writes the free display it took to the pipe, once it accepts connections.
-XServer::XServer()
+XServer::XServer(int width, int height)
 {
     int fds[2];
     if (pipe(fds) != 0)
         return;
     server = std::make_unique<ChildProcess>(
         std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                 "640x480x24", "-nolisten", "tcp", "-noreset"},
+                                 std::to_string(width) + "x" + std::to_string(height) + "x24",
+                                 "-nolisten", "tcp", "-noreset"},
         std::vector<std::string>{}, "", "");
     close(fds[1]);
     char number[16] = {};
@@ -132,8 +133,10 @@ WorkFolder::WorkFolder(Bitmaps bitmaps)
     path = pattern;
     fs::permissions(path, fs::perms::others_read | fs::perms::others_exec,
                     fs::perm_options::add);  // for nobody, whom a test may run the game as
-    if (bitmaps == WITH_BITMAPS)
+    if (bitmaps == WITH_BITMAPS) {
         fs::copy(CORVANE_BITMAPS_DIR, file("bitmaps"));
+        fs::copy(CORVANE_SOUNDS_DIR, file("sounds"));
+    }
 }
 
 WorkFolder::~WorkFolder()
@@ -154,5 +157,5 @@ std::vector<std::string> gameEnv(const std::string& driver, const std::string& s
     return {"SDL_VIDEODRIVER=" + driver,
             std::string("LSAN_OPTIONS=") + (onSdl12Compat() ? "detect_leaks=0:" : "") +
                 "print_suppressions=0:suppressions=" + lsan,
-            "DISPLAY="};
+            "DISPLAY=", "SDL_AUDIODRIVER=dummy"};
 }

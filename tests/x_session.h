@@ -29,9 +29,9 @@ private:
     int status = -1;
 };
 
-class XServer {  // Xvfb on a free display, 640 x 480 at 24 bits
+class XServer {  // Xvfb on a free display, of a size at 24 bits
 public:
-    XServer();
+    explicit XServer(int width = 640, int height = 480);
     ~XServer();
 
     const std::string& name() const { return display; }  // ":N"
@@ -48,7 +48,7 @@ private:
 Uint32 rgb565At(SDL_Surface* s, int x, int y);
 std::string readFile(const std::string& path);
 
-// A scratch working folder, removed afterwards, with a copy of the bitmaps if asked.
+// A scratch working folder, removed afterwards, with a copy of the bitmaps and sounds if asked.
 struct WorkFolder {
     enum Bitmaps { NO_BITMAPS, WITH_BITMAPS };
     explicit WorkFolder(Bitmaps bitmaps = NO_BITMAPS);
@@ -60,7 +60,8 @@ struct WorkFolder {
 
 bool onSdl12Compat();  // whether LD_LIBRARY_PATH asks for sdl12-compat
 
-// The video driver, no display, the leak suppressions (none on sdl12-compat: SDL2 unloads X).
+// The video driver, no display, the leak suppressions (none on sdl12-compat: SDL2 unloads X),
+// and a silent audio device.
 std::vector<std::string> gameEnv(const std::string& driver, const std::string& suppressions = "");
 
 #endif
