@@ -1,15 +1,20 @@
 // The real corvane measured from outside, in a window of an Xvfb of its own.
 //
 //   game_probe startup [--runs N] [--binary PATH]
-//   game_probe halt [--seconds N] [--shots DIR] [--binary PATH]
+//   game_probe halt [--seconds N] [--scale N] [--mute] [--shots DIR] [--binary PATH]
 //
 // startup: N runs (10 by default), each timing the first frame (the
-// preloaded first_frame_probe reports it), reading VmHWM after PLAY_MS of
-// play and ending with Escape, which must give status 0; one more run under
-// GNU time gives its maximum resident set size.
-// halt: the processor time of the game and of Xvfb over N seconds (10 by
-// default) running, paused, and after the first crash (nobody steers), told
-// apart on screenshots by the pause and press-key texts; --shots keeps them.
+// preloaded probe reports it), reading VmHWM after PLAY_MS of play and
+// ending with Escape, which must give status 0; one more run under GNU time
+// gives its maximum resident set size.
+// halt: over N seconds (10 by default) running, paused, and after the first
+// crash (nobody steers), told apart on screenshots by the pause and
+// press-key texts (--shots keeps them): the processor time of the game and
+// of Xvfb, the game's wakeups a second (context switches of all its
+// threads) and the passes of its main loop a second, one tick each while it
+// runs (the preloaded probe counts them). --scale and --mute are handed to
+// the game, whose Xvfb is as large as its window; its sound goes to SDL's
+// dummy audio driver unless SDL_AUDIODRIVER names another.
 // --binary measures another build; the SDL library it loaded is printed.
 #include <unistd.h>
 
@@ -44,6 +49,8 @@ struct Options {
     std::string mode;  // "startup" or "halt"
     int runs = 10;
     int seconds = 10;
+    int scale = 1;
+    bool mute = false;
     std::string shotsDir;
     std::string binary = CORVANE_BINARY;
 };
@@ -60,6 +67,10 @@ bool parseOptions(int argc, char** argv, Options* options)
             options->runs = countOf(argv[++i]);
         else if (valued && std::strcmp(argv[i], "--seconds") == 0)
             options->seconds = countOf(argv[++i]);
+        else if (valued && std::strcmp(argv[i], "--scale") == 0)
+            options->scale = countOf(argv[++i]);
+        else if (std::strcmp(argv[i], "--mute") == 0)
+            options->mute = true;
         else if (valued && std::strcmp(argv[i], "--shots") == 0)
             options->shotsDir = argv[++i];
         else if (valued && std::strcmp(argv[i], "--binary") == 0)
@@ -67,11 +78,11 @@ bool parseOptions(int argc, char** argv, Options* options)
         else
             known = false;
     }
-    if (known && options->runs > 0 && options->seconds > 0)
+    if (known && options->runs > 0 && options->seconds > 0 && options->scale > 0)
         return true;
     fprintf(stderr,
             "usage: %s startup [--runs N] [--binary PATH]\n"
-            "       %s halt [--seconds N] [--shots DIR] [--binary PATH]\n",
+            "       %s halt [--seconds N] [--scale N] [--mute] [--shots DIR] [--binary PATH]\n",
             argv[0], argv[0]);
     return false;
 }
@@ -85,7 +96,9 @@ void sleepMs(int ms)
 ChildProcess startGame(const XServer& x, const std::string& folder,
                        const std::vector<std::string>& command, std::vector<std::string> env)
 {
+    const char* audio = getenv("SDL_AUDIODRIVER");
     env.emplace_back("SDL_VIDEODRIVER=x11");
+    env.push_back(std::string("SDL_AUDIODRIVER=") + (audio ? audio : "dummy"));
     env.push_back("DISPLAY=" + x.name());
     return {command, env, folder, folder + "/stderr.txt"};
 }
@@ -127,7 +140,7 @@ StartupRun startOnce(const XServer& x, const std::string& folder, const Options&
     const std::string launchNs = std::to_string(monotonicNanoseconds());
     ChildProcess game =
         startGame(x, folder, command,
-                  {"LD_PRELOAD=" CORVANE_FIRST_FRAME_PROBE, "CORVANE_FIRST_FRAME_FILE=" + frameFile,
+                  {"LD_PRELOAD=" CORVANE_PROBE_PRELOAD, "CORVANE_FIRST_FRAME_FILE=" + frameFile,
                    "CORVANE_LAUNCH_NS=" + launchNs});
     StartupRun run;
     std::string shown;
@@ -189,6 +202,32 @@ long long cpuTicksOf(const std::string& statFile)
     return fields >> user >> system ? user + system : -1;
 }
 
+// Context switches of all the threads of a process: each is a wakeup.
+long long wakeupsOf(ChildProcess* game)
+{
+    long long wakeups = 0;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator(game->procFile("task"), error)) {
+        std::istringstream status(readFile(task.path().string() + "/status"));
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.find("ctxt_switches:") != std::string::npos)
+                wakeups += numberOr(line.c_str() + line.find(':') + 1, 0);
+        }
+    }
+    return wakeups;
+}
+
+// The passes of the game's main loop so far, as the preloaded probe counts them.
+long long passesOf(const std::string& folder)
+{
+    const std::string count = readFile(folder + "/passes");
+    long long passes = 0;
+    if (count.size() == sizeof passes)
+        std::memcpy(&passes, count.data(), sizeof passes);
+    return passes;
+}
+
 // The /proc stat file of this process's child with the given command name, or "".
 std::string childStatFile(const std::string& name)
 {
@@ -212,20 +251,23 @@ struct HaltedGame {
 };
 
 // Whether nine in ten of the visible pixels of the text bitmap show on the
-// screenshot, centred at y.
-bool shows(SDL_Surface* shot, const char* textFile, int y, const std::string& folder)
+// screenshot of a window of the given scale, centred at y.
+bool shows(SDL_Surface* shot, const char* textFile, int y, const HaltedGame& h)
 {
-    const SurfacePtr text(SDL_LoadBMP((folder + "/" + textFile).c_str()));
+    const SurfacePtr text(SDL_LoadBMP((h.folder + "/" + textFile).c_str()));
     if (!shot || !text)
         return false;
     const int left = (SCREEN_WIDTH - text->w) / 2;
+    const int scale = h.options.scale;
     int visible = 0;
     int matching = 0;
     for (int ty = 0; ty < text->h; ++ty) {
         for (int tx = 0; tx < text->w; ++tx) {
             const Uint32 colour = rgb565At(text.get(), tx, ty);
             visible += colour != 0 ? 1 : 0;
-            matching += colour != 0 && rgb565At(shot, left + tx, y + ty) == colour ? 1 : 0;
+            matching +=
+                colour != 0 && rgb565At(shot, (left + tx) * scale, (y + ty) * scale) == colour ? 1
+                                                                                               : 0;
         }
     }
     return visible > 0 && matching * 10 >= visible * 9;
@@ -237,9 +279,9 @@ enum class Screen { Play, Paused, GameOver };
 Screen readScreen(const HaltedGame& h)
 {
     const SurfacePtr shot = h.x.screenshot(h.folder + "/shot.bmp");
-    if (shows(shot.get(), PAUSE_TEXT_FILE, PAUSE_TEXT_Y, h.folder))
+    if (shows(shot.get(), PAUSE_TEXT_FILE, PAUSE_TEXT_Y, h))
         return Screen::Paused;
-    if (shows(shot.get(), PRESSKEY_TEXT_FILE, PRESSKEY_TEXT_Y, h.folder))
+    if (shows(shot.get(), PRESSKEY_TEXT_FILE, PRESSKEY_TEXT_Y, h))
         return Screen::GameOver;
     return Screen::Play;
 }
@@ -266,15 +308,21 @@ bool measureState(const HaltedGame& h, const char* state, Screen screen)
 {
     const long long gameBefore = cpuTicksOf(h.game.procFile("stat"));
     const long long serverBefore = cpuTicksOf(h.serverStat);
+    const long long wakeupsBefore = wakeupsOf(&h.game);
+    const long long passesBefore = passesOf(h.folder);
     const Clock::time_point start = Clock::now();
     sleepMs(h.options.seconds * 1000);
     const long long gameTicks = cpuTicksOf(h.game.procFile("stat")) - gameBefore;
     const long long serverTicks = cpuTicksOf(h.serverStat) - serverBefore;
+    const long long wakeups = wakeupsOf(&h.game) - wakeupsBefore;
+    const long long passes = passesOf(h.folder) - passesBefore;
     const double wallS = std::chrono::duration<double>(Clock::now() - start).count();
     const auto ticksPerS = static_cast<double>(sysconf(_SC_CLK_TCK));
-    printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%\n",
+    printf("%s over %.2f s: corvane %.2f %% of one core (%lld ticks of 1/%.0f s), Xvfb %.2f %%, "
+           "%.1f wakeups/s, %.1f passes/s\n",
            state, wallS, 100.0 * static_cast<double>(gameTicks) / ticksPerS / wallS, gameTicks,
-           ticksPerS, 100.0 * static_cast<double>(serverTicks) / ticksPerS / wallS);
+           ticksPerS, 100.0 * static_cast<double>(serverTicks) / ticksPerS / wallS,
+           static_cast<double>(wakeups) / wallS, static_cast<double>(passes) / wallS);
     fflush(stdout);
     if (readScreen(h) == screen)
         return true;
@@ -306,7 +354,12 @@ bool measureStates(const HaltedGame& h)
 
 bool measureHalt(const XServer& x, const std::string& folder, const Options& options)
 {
-    ChildProcess game = startGame(x, folder, {options.binary}, {});
+    std::vector<std::string> command = {options.binary, "--scale", std::to_string(options.scale)};
+    if (options.mute)
+        command.emplace_back("--mute");
+    ChildProcess game =
+        startGame(x, folder, command,
+                  {"LD_PRELOAD=" CORVANE_PROBE_PRELOAD, "CORVANE_PASS_FILE=" + folder + "/passes"});
     const HaltedGame halted{x, folder, options, game, childStatFile("Xvfb")};
     if (halted.serverStat.empty() ||
         x.run({"xdotool", "search", "--sync", "--name", "^Corvane"}) != 0) {
@@ -327,7 +380,7 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, &options))
         return 1;
     const WorkFolder work(WorkFolder::WITH_BITMAPS);
-    const XServer x;
+    const XServer x(SCREEN_WIDTH * options.scale, SCREEN_HEIGHT * options.scale);
     if (x.name().empty()) {
         fprintf(stderr, "Couldn't start Xvfb\n");
         return 1;

@@ -1,15 +1,16 @@
 // The cost of the game's ticks and frames, and the pace of its ticks, with
 // all twenty aircraft flying Routed in two columns of ten lanes.
 //
-//   tick_bench [benchmark flags] [--x11 | --display NAME] [--pacing SECONDS]
+//   tick_bench [benchmark flags] [--x11 | --display NAME] [--scale N] [--pacing SECONDS]
 //
-// On SDL's dummy driver; --x11 starts an Xvfb of its own (640x480x24),
-// --display uses a running one. --pacing runs Pacing alone, for that long.
-// Wrappers (--wrap) of the game's blits, window updates and delays split a
+// On SDL's dummy driver; --x11 starts an Xvfb of its own (24 bits, as large
+// as the window), --display uses a running one; --scale sets the window's
+// scale (1 by default). --pacing runs Pacing alone, for that long.
+// Wrappers (--wrap) of the game's blits, window updates and sleeps split a
 // tick: "frame_us" from the blit of the background on, "send_us" within it
 // in SDL_Flip and SDL_UpdateRects, "rest_us" before it (move, land, collide);
-// and they time how far each SDL_Delay oversleeps (the game's naps through a
-// wait's last millisecond are not timed).
+// and they count the sleeps of the ticks' waits and time how far each
+// oversleeps the moment it was asked to end at.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -70,7 +71,7 @@ struct Stamps {
     double sendUs = 0.0;  // in SDL_Flip and SDL_UpdateRects since frameStart
     long long wholeSends = 0;
     long long rectsSent = 0;
-    std::vector<double> oversleptUs;  // by each SDL_Delay: one per wait
+    std::vector<double> oversleptUs;  // by each sleep: one per wait
 };
 // NOLINTNEXTLINE(cert-err58-cpp): time_point's constructor cannot throw; it is only not noexcept
 Stamps stamps;
@@ -213,6 +214,7 @@ void runTicks(benchmark::State& state, RouteShape shape, bool paced)
     if (paced) {
         const double spanUs = std::accumulate(ticksUs.begin(), ticksUs.end(), 0.0);
         state.counters["ticks_per_s"] = static_cast<double>(ticksUs.size()) / spanUs * 1e6;
+        state.counters["sleeps_per_tick"] = static_cast<double>(stamps.oversleptUs.size()) / ticks;
         state.counters["overslept_median_us"] = medianOf(stamps.oversleptUs);
         state.counters["overslept_p99_us"] = percentileOf(stamps.oversleptUs, 99.0);
         return;
@@ -304,15 +306,17 @@ void registerBenchmarks(int pacingSeconds)
     }
 }
 
-// Starts SDL with the game's video mode in the build folder and builds the
-// game's field from the bitmaps there. Prints what failed and answers false.
-bool openField()
+// Starts SDL with the game's window at the scale in the build folder and
+// builds the game's field from the bitmaps there. Prints what failed and
+// answers false.
+bool openField(int scale)
 {
     if (chdir(CORVANE_GAME_FOLDER) != 0 || SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "Couldn't start SDL in %s: %s\n", CORVANE_GAME_FOLDER, SDL_GetError());
         return false;
     }
-    screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_SWSURFACE);
+    screen = openWindow(
+        {SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "", dataPath(ICON_FILE), scale, false});
     if (!screen) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
         return false;
@@ -332,7 +336,7 @@ extern "C" {
 int __real_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect);
 int __real_SDL_Flip(SDL_Surface* surface);
 void __real_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects);
-void __real_SDL_Delay(Uint32 ms);
+int __real_clock_nanosleep(clockid_t clock, int flags, const timespec* until, timespec* left);
 
 // Every frame begins with the background.
 int __wrap_SDL_UpperBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect)
@@ -361,11 +365,14 @@ void __wrap_SDL_UpdateRects(SDL_Surface* screen, int numrects, SDL_Rect* rects)
     stamps.rectsSent += numrects;
 }
 
-void __wrap_SDL_Delay(Uint32 ms)
+int __wrap_clock_nanosleep(clockid_t clock, int flags, const timespec* until, timespec* left)
 {
-    const Clock::time_point start = Clock::now();
-    __real_SDL_Delay(ms);
-    stamps.oversleptUs.push_back(microsecondsBetween(start, Clock::now()) - 1000.0 * ms);
+    const int result = __real_clock_nanosleep(clock, flags, until, left);
+    timespec now{};
+    clock_gettime(clock, &now);
+    stamps.oversleptUs.push_back(static_cast<double>(now.tv_sec - until->tv_sec) * 1e6 +
+                                 static_cast<double>(now.tv_nsec - until->tv_nsec) / 1e3);
+    return result;
 }
 }
 // NOLINTEND(bugprone-reserved-identifier)
@@ -373,14 +380,17 @@ void __wrap_SDL_Delay(Uint32 ms)
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    // Takes --x11, --display NAME and --pacing SECONDS out of the arguments.
+    // Takes --x11, --display NAME, --scale N and --pacing SECONDS out of the arguments.
     bool ownXvfb = false;
     std::string display;
     int pacingSeconds = 0;
+    int scale = 1;
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--x11") == 0)
             ownXvfb = true;
+        else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc && countOf(argv[i + 1]) > 0)
+            scale = countOf(argv[++i]);
         else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc)
             display = argv[++i];
         else if (std::strcmp(argv[i], "--pacing") == 0 && i + 1 < argc && countOf(argv[i + 1]) > 0)
@@ -391,7 +401,8 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(kept, argv))
         return 1;
 
-    const std::unique_ptr<XServer> xServer = ownXvfb ? std::make_unique<XServer>() : nullptr;
+    const std::unique_ptr<XServer> xServer =
+        ownXvfb ? std::make_unique<XServer>(SCREEN_WIDTH * scale, SCREEN_HEIGHT * scale) : nullptr;
     if (xServer && xServer->name().empty()) {
         fprintf(stderr, "Couldn't start Xvfb\n");
         return 1;
@@ -399,9 +410,10 @@ int main(int argc, char** argv)
     display = xServer ? xServer->name() : display;
     setenv("SDL_VIDEODRIVER", display.empty() ? "dummy" : "x11", 1);
     setenv("DISPLAY", display.c_str(), 1);
-    if (!openField())
+    if (!openField(scale))
         return 1;
     registerBenchmarks(pacingSeconds);
+    benchmark::AddCustomContext("scale", std::to_string(scale));
     benchmark::AddCustomContext(
         "video_driver",
         display.empty() ? "dummy" : "x11 on " + display + (ownXvfb ? ", own Xvfb" : ""));
