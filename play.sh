@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds an optimised game with its bitmaps and
-# starts it in build/release, where bitmaps/ and highscore.txt live.
+# sounds and starts it in build/release, where they and highscore.txt live;
+# the arguments go to the game.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,7 +11,4 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF
 cmake --build build/release -j2 --target corvane
 
 cd build/release
-# Without a display Debian's SDL would quietly fall back to a text-terminal
-# driver; the X11 driver fails instead, with its own message.
-export SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-x11}"
 exec ./corvane "$@"

@@ -1,8 +1,11 @@
-// The .deb's game starts; the one cmake --install puts in place is played through X input and
-// screenshots only: a landing (after new games), a crash, the best score, pause, resume, Escape.
+// The .deb's game starts muted; the one cmake --install puts in place is played at scale 2 through
+// X input and screenshots only: its own data, a landing (after new games), a crash heard, the best
+// score, pause, resume, Escape. A fullscreen start shows the field at scale 2, centred in black.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -12,6 +15,9 @@
 namespace {
 
 const std::pair<int, int> MEETING_POINT = {150, 350};  // away from the landing areas
+const int SCALE = 2;
+const SDL_Rect MARK = {600, 440, 8, 8};  // painted on the installed field, in magenta
+const Uint32 MAGENTA = 0xF81F;           // in 5-6-5
 
 struct Bitmap {
     int w = 0;
@@ -29,6 +35,23 @@ Bitmap bitmapOf(const SurfacePtr& s, int x = 0, int w = 0, int type = 0)
     for (int i = 0; i < b.w * b.h; ++i)
         b.pixels.push_back(rgb565At(s.get(), x + i % b.w, i / b.w));
     return b;
+}
+
+// The field a screenshot shows from (left, top) at a scale; empty unless each of its pixels is
+// a block of one colour.
+Bitmap fieldOf(const SurfacePtr& shot, int left, int top, int scale)
+{
+    Bitmap b{SCREEN_WIDTH, SCREEN_HEIGHT, {}, 0};
+    for (int i = 0; shot && i < SCREEN_WIDTH * SCREEN_HEIGHT; ++i) {
+        const int x = left + i % SCREEN_WIDTH * scale;
+        const int y = top + i / SCREEN_WIDTH * scale;
+        b.pixels.push_back(rgb565At(shot.get(), x, y));
+        for (int d = 1; d < scale * scale; ++d) {
+            if (rgb565At(shot.get(), x + d % scale, y + d / scale) != b.pixels.back())
+                return Bitmap{};
+        }
+    }
+    return shot ? b : Bitmap{};
 }
 
 Bitmap load(const std::string& file, int x = 0, int w = 0, int type = 0)
@@ -69,17 +92,65 @@ std::vector<Seen> findAircraft(const Bitmap& shot, const std::vector<Bitmap>& lo
     return seen;
 }
 
-void drag(const XServer& x, const std::vector<std::pair<int, int>>& points)
+// Where the window lies on the screen: sdl12-compat centres it, the classic library does not.
+std::pair<int, int> windowAt(const XServer& x, const std::string& file)
+{
+    x.run({"xdotool", "search", "--name", "^Corvane", "getwindowgeometry", "--shell"}, file);
+    const std::string geometry = readFile(file);
+    const auto valueOf = [&](const char* name) {
+        const size_t at = geometry.find(name);
+        return at == std::string::npos ? -1 : std::stoi(geometry.substr(at + 2));
+    };
+    return {valueOf("X="), valueOf("Y=")};
+}
+
+// Through points of the field, in the middle of their blocks on the window at origin.
+void drag(const XServer& x, std::pair<int, int> origin,
+          const std::vector<std::pair<int, int>>& points)
 {
     std::vector<std::string> cmd = {"xdotool"};
     for (const auto& [px, py] : points) {
         cmd.insert(cmd.end(),
-                   {"mousemove", std::to_string(px), std::to_string(py), "sleep", ".04"});
+                   {"mousemove", std::to_string(origin.first + px * SCALE + SCALE / 2),
+                    std::to_string(origin.second + py * SCALE + SCALE / 2), "sleep", ".04"});
         if (cmd.size() == 6)
             cmd.insert(cmd.end(), {"mousedown", "1"});
     }
     cmd.insert(cmd.end(), {"mouseup", "1"});
     EXPECT_EQ(x.run(cmd), 0);
+}
+
+// Whether the 16-bit samples the disk audio driver wrote hold the sound's, within a rounding,
+// though SDL2 may have doubled its channels or its rate; without sound, whether they are silent
+// or were never written.
+bool holdsSound(const std::string& written, const std::string& wavFile)
+{
+    if (wavFile.empty())
+        return written.find_first_not_of('\0') == std::string::npos;
+    SDL_AudioSpec wav;
+    Uint8* bytes = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(wavFile.c_str(), &wav, &bytes, &length))
+        return false;
+    std::vector<Sint16> sound(length / 2);
+    std::memcpy(sound.data(), bytes, sound.size() * 2);
+    SDL_FreeWAV(bytes);
+    std::vector<Sint16> out(written.size() / 2);
+    std::memcpy(out.data(), written.data(), out.size() * 2);
+    const auto loudest = [](int a, int b) { return abs(a) < abs(b); };
+    const auto peak =
+        static_cast<size_t>(std::max_element(sound.begin(), sound.end(), loudest) - sound.begin());
+    const auto near = [](int a, int b) { return abs(a - b) <= 64; };
+    for (size_t step : {1, 2, 4}) {  // samples written for each of the sound's
+        for (size_t at = 0; at + sound.size() * step <= out.size(); ++at) {
+            size_t i = near(out[at + peak * step], sound[peak]) ? 0 : sound.size();
+            while (i < sound.size() && near(out[at + i * step], sound[i]))
+                ++i;
+            if (i == sound.size())
+                return true;
+        }
+    }
+    return false;
 }
 
 bool counterShows(const Bitmap& shot, int left, const char* four)
@@ -96,7 +167,7 @@ bool counterShows(const Bitmap& shot, int left, const char* four)
 
 TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
 {
-    XServer x;
+    XServer x(1600, 1200);
     ASSERT_NE(x.name(), "") << "Xvfb did not start";
     WorkFolder dir;  // both installs, the games' working folder (without bitmaps) and home
     const char* steps =
@@ -104,21 +175,41 @@ TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
         "\" --prefix prefix && \"" CPACK_COMMAND_PATH "\" -G DEB --config \"" CORVANE_BUILD_DIR
         "/CPackConfig.cmake\" -B debs && dpkg-deb -x debs/corvane_*.deb root";
     ASSERT_EQ(ChildProcess({"sh", "-c", steps, dir.path}, {}, "", "").waitForExit(240000), 0);
+    const std::string data = dir.file("prefix/share/games/corvane/");
+    SurfacePtr field(SDL_LoadBMP((data + BACKGROUND_FILE).c_str()));  // this game's own field
+    SDL_Rect mark = MARK;
+    ASSERT_TRUE(field &&
+                SDL_FillRect(field.get(), &mark, SDL_MapRGB(field->format, 255, 0, 255)) == 0 &&
+                SDL_SaveBMP(field.get(), (data + BACKGROUND_FILE).c_str()) == 0);
     std::vector<std::string> env = gameEnv("x11");
-    env.insert(env.end(), {"DISPLAY=" + x.name(), "HOME=" + dir.path, "XDG_DATA_HOME=" + dir.path});
-    ChildProcess packaged({dir.file("root/usr/games/corvane")}, env, dir.path, dir.file("err.txt"));
+    env.insert(env.end(), {"DISPLAY=" + x.name(), "HOME=" + dir.path, "XDG_DATA_HOME=" + dir.path,
+                           "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIODELAY=40",  // as in real time
+                           "SDL_DISKAUDIOFILE=" + dir.file("muted.raw")});
+    ChildProcess packaged({dir.file("root/usr/games/corvane"), "--mute"}, env, dir.path,
+                          dir.file("err.txt"));
     EXPECT_EQ(packaged.waitForExit(700), -1) << "the packaged game ended";
     packaged.signal(SIGTERM);  // SDL turns it into a quit event
     EXPECT_EQ(packaged.waitForExit(20000), EXIT_OK);
     EXPECT_EQ(readFile(dir.file("err.txt")), "");  // its bitmaps and icon found where installed
-    ChildProcess game({dir.file("prefix/games/corvane")}, env, dir.path, dir.file("err.txt"));
+    EXPECT_TRUE(holdsSound(readFile(dir.file("muted.raw")), ""));
+    env.back() = "SDL_DISKAUDIOFILE=" + dir.file("heard.raw");
+    ChildProcess game({dir.file("prefix/games/corvane"), "--scale", std::to_string(SCALE)}, env,
+                      dir.path, dir.file("err.txt"));
     ASSERT_EQ(x.run({"xdotool", "search", "--sync", "--name", "^Corvane"}), 0);
-    // The caption, and the game's name as icon title, which SDL2 and so sdl12-compat keep not.
+    // The caption, the window's class, and the game's name as icon title, which SDL2 and so
+    // sdl12-compat keep not.
     const std::string caption = "Corvane (Ver. 1.01) - http://corvane.example/";
-    ASSERT_EQ(x.run({"xprop", "-name", caption, "-notype", "WM_ICON_NAME"}, dir.file("icon")), 0);
-    EXPECT_EQ(readFile(dir.file("icon")),
-              onSdl12Compat() ? "WM_ICON_NAME:  not found.\n" : "WM_ICON_NAME = \"Corvane\"\n");
-    ASSERT_EQ(x.run({"xdotool", "mousemove", "320", "240"}), 0);  // keys go to the window under it
+    ASSERT_EQ(x.run({"xprop", "-name", caption, "-notype", "WM_CLASS", "WM_ICON_NAME"},
+                    dir.file("props")),
+              0);
+    EXPECT_EQ(readFile(dir.file("props")), std::string("WM_CLASS = \"corvane\", \"corvane\"\n") +
+                                               (onSdl12Compat() ? "WM_ICON_NAME:  not found.\n"
+                                                                : "WM_ICON_NAME = \"Corvane\"\n"));
+    const std::pair<int, int> origin = windowAt(x, dir.file("geometry"));
+    ASSERT_GE(origin.first, 0);
+    ASSERT_EQ(x.run({"xdotool", "mousemove", std::to_string(origin.first + SCREEN_WIDTH),
+                     std::to_string(origin.second + SCREEN_HEIGHT)}),
+              0);  // keys go to the window under the pointer
 
     std::vector<Bitmap> looks;  // every class's normal look in every heading
     for (const AircraftClass& c : FLEET) {
@@ -134,17 +225,21 @@ TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
         return !paused(s) &&
                shows(s, presskeyText, (SCREEN_WIDTH - presskeyText.w) / 2, PRESSKEY_TEXT_Y);
     };
-    // Looks until the screen answers; an empty shot when it did not in time.
+    // Looks until the field answers; an empty shot when it did not in time.
     const auto waitFor = [&](const std::function<bool(const Bitmap&)>& wanted, int seconds) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         while (std::chrono::steady_clock::now() < end && game.running()) {
-            Bitmap shot = bitmapOf(x.screenshot(dir.file("shot.bmp")));
-            if (shot.w == SCREEN_WIDTH && shot.h == SCREEN_HEIGHT && wanted(shot))
+            Bitmap shot =
+                fieldOf(x.screenshot(dir.file("shot.bmp")), origin.first, origin.second, SCALE);
+            if (!shot.pixels.empty() && wanted(shot))
                 return shot;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         return Bitmap{};
     };
+    const Bitmap opening = waitFor([](const Bitmap&) { return true; }, 20);
+    ASSERT_FALSE(opening.pixels.empty()) << "no field of sharp blocks at scale " << SCALE;
+    EXPECT_EQ(opening.pixels[(MARK.y + 1) * SCREEN_WIDTH + MARK.x + 1], MAGENTA) << "another field";
     bool landed = false;
     for (int games = 0; games < 10 && !landed; ++games) {
         Bitmap shot = waitFor([&](const Bitmap& s) { return !findAircraft(s, looks).empty(); }, 60);
@@ -152,9 +247,10 @@ TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
         const Seen first = findAircraft(shot, looks).front();
         for (const TargetLayout& t : AIRFIELD) {
             if (t.type == first[0]) {
-                drag(x, {{first[1], first[2]},
-                         {t.preX + t.preW / 2, t.preY + t.preH / 2},
-                         {t.x + t.w / 2, t.y + t.h / 2}});
+                drag(x, origin,
+                     {{first[1], first[2]},
+                      {t.preX + t.preW / 2, t.preY + t.preH / 2},
+                      {t.x + t.w / 2, t.y + t.h / 2}});
             }
         }
         shot = waitFor([&](const Bitmap& s) { return counterShows(s, SCORE_X, "0001") || over(s); },
@@ -167,7 +263,7 @@ TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
 
     const auto crashed = [&](const Bitmap& s) {  // routes every aircraft to one point
         for (const Seen& a : over(s) ? std::vector<Seen>() : findAircraft(s, looks))
-            drag(x, {{a[1], a[2]}, MEETING_POINT});
+            drag(x, origin, {{a[1], a[2]}, MEETING_POINT});
         return over(s);
     };
     ASSERT_FALSE(waitFor(crashed, 180).pixels.empty()) << "no crash";
@@ -184,5 +280,40 @@ TEST(PlayThrough, ALandingACrashTheBestScorePauseAndEscape)
     EXPECT_FALSE(waitFor([&](const Bitmap& s) { return !paused(s); }, 10).pixels.empty());
     ASSERT_EQ(x.run({"xdotool", "key", "Escape"}), 0);
     EXPECT_EQ(game.waitForExit(20000), EXIT_OK);
-    EXPECT_EQ(readFile(dir.file("err.txt")), "");
+    const std::string err = readFile(dir.file("err.txt"));  // SDL's notice of its disk driver only
+    EXPECT_TRUE(err.find("You are using the SDL disk") != std::string::npos &&
+                err.find("Couldn't") == std::string::npos)
+        << err;
+    EXPECT_TRUE(holdsSound(readFile(dir.file("heard.raw")), data + SOUND_FILES[EffectCrash]));
+}
+
+TEST(PlayThrough, AFullscreenStartShowsTheFieldAtTheLargestScaleCentredInBlack)
+{
+    XServer x(1920, 1080);
+    ASSERT_NE(x.name(), "") << "Xvfb did not start";
+    WorkFolder dir(WorkFolder::WITH_BITMAPS);
+    std::vector<std::string> env = gameEnv("x11");
+    env.push_back("DISPLAY=" + x.name());
+    ChildProcess game({CORVANE_BINARY, "--fullscreen", "--mute"}, env, dir.path, "");
+    ASSERT_EQ(x.run({"xdotool", "search", "--sync", "--name", "^Corvane"}), 0);
+    const Bitmap background = load(BACKGROUND_FILE);
+    int same = 0;   // pixels of the field below the counters that show the background
+    int black = 0;  // pixels of the border, in bands of two left, right, above and below
+    for (int tries = 0; tries < 50 && same * 10 < 9 * SCREEN_WIDTH * (SCREEN_HEIGHT - 30);
+         ++tries) {
+        const SurfacePtr shot = x.screenshot(dir.file("shot.bmp"));
+        const Bitmap field = fieldOf(shot, 320, 60, 2);
+        same = 0;
+        for (int i = 30 * SCREEN_WIDTH; i < static_cast<int>(field.pixels.size()); ++i)
+            same += field.pixels[i] == background.pixels[i];
+        black = 0;
+        for (int y = 0; shot && y < 1080; y += 7)
+            for (int x0 : {0, 318, 1600, 1918})
+                black += rgb565At(shot.get(), x0, y) == 0 && rgb565At(shot.get(), x0 + 1, y) == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_GE(same * 10, 9 * SCREEN_WIDTH * (SCREEN_HEIGHT - 30)) << "the field at (320, 60), x 2";
+    EXPECT_EQ(black, 4 * (1080 + 6) / 7) << "the border";
+    ASSERT_EQ(x.run({"xdotool", "key", "Escape"}), 0);
+    EXPECT_EQ(game.waitForExit(20000), EXIT_OK);
 }
