@@ -23,7 +23,6 @@ struct Seams {
     long long ns = 3000 * NS_PER_MS;
     long long origin = 2000 * NS_PER_MS - NS_PER_MS / 10;
     Uint32 ticks() const { return static_cast<Uint32>((ns - origin) / NS_PER_MS); }
-    void setTicks(Uint32 ms) { origin = ns - ms * NS_PER_MS - (ns - origin) % NS_PER_MS; }
     std::vector<Uint32> delays;     // every SDL_Delay asked for: a halted pass of the main loop
     std::function<void()> onDelay;  // after each
     int sleeps = 0;                 // on the monotonic clock, until a time: a tick's wait
@@ -39,6 +38,9 @@ struct Seams {
 extern Seams seams;
 
 const int STILL = 100000;  // a move delay that keeps an aircraft in place
+// The effects' files, in the working folder, which is the data folder here.
+const std::string SOUNDS[NUM_EFFECTS] = {SOUND_FILES[0], SOUND_FILES[1], SOUND_FILES[2],
+                                         SOUND_FILES[3]};
 
 class GameTest : public ::testing::Test {
 protected:
@@ -60,7 +62,6 @@ void push(Uint8 type, int x = 0, int y = 0, SDLKey key = SDLK_UNKNOWN,
           Uint8 button = SDL_BUTTON_LEFT);
 // Pixels of a look at (x, y) that shown does not show; where the look is black, under if given.
 int wrongPixels(SDL_Surface* shown, SDL_Surface* look, int x, int y, SDL_Surface* under = nullptr);
-void freeField();                                   // frees what start-up made
-std::array<std::string, NUM_EFFECTS> soundFiles();  // in the data folder
+void freeField();  // frees what start-up made
 
 #endif

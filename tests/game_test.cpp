@@ -43,33 +43,21 @@ bool windowShows(SDL_Surface* text, int y)
 
 using Game = GameTest;
 
-TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
+// The best score read shows on the first frame, which Escape follows.
+TEST_F(Game, StartUpShowsTheBestScoreReadOnTheFirstFrame)
 {
+    closeSound();
     freeField();
     SDL_Quit();
     std::ofstream(HIGHSCORE_FILE) << " 42\n";
-    std::string seen;  // the counters of the first frame, which Escape follows
+    std::string seen;
     seams.onPresent = [&] {
         seen = counterAt(seams.window.get(), SCORE_X) + counterAt(seams.window.get(), HIGHSCORE_X);
         push(SDL_KEYDOWN, 0, 0, SDLK_ESCAPE);
     };
-    // The argument, the video driver, the status, how the output starts.
-    for (auto [argument, driver, status, said] :
-         std::vector<std::tuple<std::string, const char*, int, std::string>>{
-             {"--help", "dummy", EXIT_OK, "Usage: corvane [--scale N] [--fullscreen] [--mute]\n"},
-             {"-x", "dummy", EXIT_BAD_ARGUMENT, "corvane: unknown argument '-x' (corvane --help"},
-             {"", "none", EXIT_NO_SDL, "Couldn't initialize SDL: "},
-             {"", "dummy", EXIT_OK, ""}}) {
-        setenv("SDL_VIDEODRIVER", driver, 1);
-        char name[] = "corvane";
-        char* argv[] = {name, argument.empty() ? nullptr : argument.data(), nullptr};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(SDL_main(argument.empty() ? 1 : 2, argv), status) << argument;
-        std::string text = testing::internal::GetCapturedStdout();
-        text += testing::internal::GetCapturedStderr();
-        EXPECT_EQ(said.empty() ? text : text.substr(0, said.size()), said);
-    }
+    char name[] = "corvane";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(SDL_main(1, argv), EXIT_OK);
     EXPECT_EQ(seen, "00000042");
 }
 
@@ -77,20 +65,17 @@ TEST_F(Game, StartUpAndTheCommandLineEndWithTheirStatusAndMessage)
 TEST(CommandLine, OptionsSetTheWindowAndABadOneEndsTheGameWithOneLine)
 {
     const std::string help = " (corvane --help tells the options)\n";
+    const auto bad = [&](const char* value) {
+        std::string said = "64 corvane: --scale takes a whole number from 1 to 8, not ";
+        return said.append(value).append(help);
+    };
     for (const auto& [args, outcome] :
          std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{}, "scale 0 window"},
-             {{"--mute"}, "scale 0 window mute"},
-             {{"--scale", "3", "--fullscreen"}, "scale 3 fullscreen"},
-             {{"--fullscreen", "--scale", "8"}, "scale 8 fullscreen"},
+             {{"--fullscreen", "--scale", "8", "--mute"}, "scale 8 fullscreen mute"},
              {{"-h"}, "0 Usage: corvane [--scale N] [--fullscreen] [--mute]\n..."},
-             {{"--version"}, "0 Corvane 1.01\n"},
-             {{"--scale", "0"},
-              "64 corvane: --scale takes a whole number from 1 to 8, not '0'" + help},
-             {{"--scale", "9"},
-              "64 corvane: --scale takes a whole number from 1 to 8, not '9'" + help},
-             {{"--scale", "2x"},
-              "64 corvane: --scale takes a whole number from 1 to 8, not '2x'" + help},
+             {{"--scale", "0"}, bad("'0'")},
+             {{"--scale", "9"}, bad("'9'")},
+             {{"--scale", "2x"}, bad("'2x'")},
              {{"--scale"}, "64 corvane: --scale needs a number" + help},
              {{"--help", "x"}, "64 corvane: unknown argument 'x'" + help},
              {{"--version", "--fullscreen"},
@@ -112,17 +97,16 @@ TEST(CommandLine, OptionsSetTheWindowAndABadOneEndsTheGameWithOneLine)
     }
 }
 
-// The folder the game starts in, its program's folder, XDG_DATA_HOME and HOME; what the game
-// says, where it then finds its bitmaps and where it keeps its best score, ~ standing for the
-// scratch folder. There "." holds the bitmaps, "other" a bitmaps folder of other things, "prog" a
-// copy of the game and "inst" an installation.
+// The folder started in, the program's folder, XDG_DATA_HOME and HOME; what the game says, its
+// data folder and best score file, ~ for the scratch folder. "." holds the bitmaps, "other" a
+// bitmaps folder of other things, "prog" a copy of the game and "inst" an installation.
 TEST_F(Game, TheDataAreFoundInTheWorkingFolderThenBesideTheProgramThenInstalled)
 {
     for (const char* made :
          {"other/bitmaps", "prog/bitmaps", "inst/games", "inst/share/games/corvane/bitmaps"})
         fs::create_directories(made);
-    std::ofstream("prog/" + std::string(BACKGROUND_FILE)) << "";
-    std::ofstream("inst/share/games/corvane/" + std::string(BACKGROUND_FILE)) << "";
+    for (const std::string at : {"prog/", "inst/share/games/corvane/"})
+        std::ofstream(at + BACKGROUND_FILE) << "";
     for (auto [cwd, program, xdg, home, found] : std::vector<std::array<std::string, 5>>{
              {".", "~/prog", "/x", "/h", "||highscore.txt"},
              {"other", "~/prog", "/x", "/h", "|~/prog|~/prog/highscore.txt"},
@@ -156,40 +140,31 @@ TEST_F(Game, TheDataAreFoundInTheWorkingFolderThenBesideTheProgramThenInstalled)
     }
 }
 
-// The desktop, the scale asked for, fullscreen: "width x height scale left,top" of the window.
-// Then points of a fullscreen window at scale 2 in the field, "x,y" and whether on it.
+// The desktop, the scale asked for, fullscreen and a point of the window; the window as "width x
+// height scale left,top", and the point on the field, "x,y", and whether on it or the border.
 TEST(Window, TheLargestWholeScaleThatFitsAndPointsOnTheBorderKeptAtTheFieldsEdge)
 {
-    for (const auto& [w, h, scale, fullscreen, shape] :
-         std::vector<std::tuple<int, int, int, bool, std::string>>{
-             {1920, 1080, 0, false, "1280x960 2 0,0"},
-             {2560, 1440, 0, false, "1280x960 2 0,0"},
-             {3840, 2160, 0, false, "2560x1920 4 0,0"},
-             {1366, 768, 0, false, "640x480 1 0,0"},
-             {1280, 1024, 0, false, "640x480 1 0,0"},
-             {0, 0, 0, false, "640x480 1 0,0"},
-             {1920, 1080, 3, false, "1920x1440 3 0,0"},
-             {1920, 1080, 0, true, "1920x1080 2 320,60"},
-             {1366, 768, 5, true, "1366x768 1 363,144"}}) {
-        WindowOptions options{SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "",
-                              "",           scale,         fullscreen};
-        const WindowLayout l = layoutWindow(w, h, options);
+    for (auto [w, h, scale, fullscreen, x, y, shown] :
+         std::vector<std::tuple<int, int, int, bool, int, int, std::string>>{
+             {1920, 1080, 0, false, 3, 5, "1280x960 2 0,0 1,2 on"},
+             {3840, 2160, 0, false, 2559, 0, "2560x1920 4 0,0 639,0 on"},
+             {1600, 1000, 0, false, 0, 0, "640x480 1 0,0 0,0 on"},
+             {0, 0, 0, false, 639, 479, "640x480 1 0,0 639,479 on"},
+             {1920, 1080, 3, false, 5, 1439, "1920x1440 3 0,0 1,479 on"},
+             {1920, 1080, 0, true, 320, 60, "1920x1080 2 320,60 0,0 on"},
+             {1920, 1080, 0, true, 1599, 1019, "1920x1080 2 320,60 639,479 on"},
+             {1920, 1080, 0, true, 319, 60, "1920x1080 2 320,60 0,0 off"},
+             {1920, 1080, 0, true, 1600, 1019, "1920x1080 2 320,60 639,479 off"},
+             {1920, 1080, 0, true, 1000, 30, "1920x1080 2 320,60 340,0 off"},
+             {1366, 768, 5, true, 5, 767, "1366x768 1 363,144 0,479 off"}}) {
+        const WindowLayout l = layoutWindow(
+            w, h, {SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, "", "", "", scale, fullscreen});
+        const bool on = mapPointToField(l, SCREEN_WIDTH, SCREEN_HEIGHT, &x, &y);
         EXPECT_EQ(std::to_string(l.width) + "x" + std::to_string(l.height) + " " +
                       std::to_string(l.scale) + " " + std::to_string(l.left) + "," +
-                      std::to_string(l.top),
-                  shape);
-    }
-    for (auto [x, y, field] :
-         std::vector<std::tuple<int, int, std::string>>{{320, 60, "0,0 on"},
-                                                        {1599, 1019, "639,479 on"},
-                                                        {321, 61, "0,0 on"},
-                                                        {322, 60, "1,0 on"},
-                                                        {319, 60, "0,0 off"},
-                                                        {1600, 1019, "639,479 off"},
-                                                        {1000, 30, "340,0 off"},
-                                                        {5, 1079, "0,479 off"}}) {
-        const bool on = mapPointToField({1920, 1080, 2, 320, 60}, 640, 480, &x, &y);
-        EXPECT_EQ(std::to_string(x) + "," + std::to_string(y) + (on ? " on" : " off"), field);
+                      std::to_string(l.top) + " " + std::to_string(x) + "," + std::to_string(y) +
+                      (on ? " on" : " off"),
+                  shown);
     }
 }
 
@@ -217,11 +192,9 @@ TEST_F(Game, AtScalesTwoAndThreeEachFrameIsShownScaledAndPressesLandOnTheField)
         push(SDL_KEYDOWN, 0, 0, SDLK_LALT);
         push(SDL_QUIT);
         runMainLoop();
-        const Coord* route = sprites[8]->path;
-        EXPECT_EQ(std::to_string(route[0].x) + "," + std::to_string(route[0].y) + " " +
-                      std::to_string(route[1].x) + "," + std::to_string(route[1].y) + " " +
-                      std::to_string(sprites[8]->pathLen),
-                  "305,195 270,197 3");
+        const Coord* route = sprites[8]->path;  // from presses in window pixels
+        EXPECT_TRUE(route[0].x == 305 && route[0].y == 195 && route[1].x == 270 &&
+                    route[1].y == 197 && sprites[8]->pathLen == 3);
         EXPECT_EQ(stateOf(*sprites[9]), "400,300 0,0 3 2");  // the wheel changed nothing
         EXPECT_EQ(STILL - sprites[19]->moveDelay, 3);        // two in the drag, one ending the pass
         EXPECT_EQ(SDL_GetVideoSurface()->w, SCREEN_WIDTH * s);
@@ -229,24 +202,9 @@ TEST_F(Game, AtScalesTwoAndThreeEachFrameIsShownScaledAndPressesLandOnTheField)
     }
 }
 
-TEST_F(Game, BlackIsTransparentInEveryLookAndTextButNotInTheFieldOrDigits)
+// The spawn window by score; then where an aircraft enters, and what keeps it out.
+TEST_F(Game, AnAircraftIsDrawnFromAWindowShrinkingWithTheScoreAndEntersWhereTheBorderIsClear)
 {
-    std::vector<SDL_Surface*> keyed = {txtPauseSurf, txtPresskeySurf};
-    for (unsigned int i = 0; i < numsprites; ++i) {
-        FlyObj* a = aircraft(i);
-        keyed.insert(keyed.end(), a->normalHeadings, a->normalHeadings + NUM_HEADINGS);
-        keyed.insert(keyed.end(), a->approachHeadings, a->approachHeadings + NUM_HEADINGS);
-        keyed.push_back(a->crashedSurf);
-    }
-    for (SDL_Surface* look : keyed)
-        EXPECT_TRUE((look->flags & SDL_SRCCOLORKEY) && look->format->colorkey == 0);
-    EXPECT_FALSE((bgSurf->flags | digitSurf->flags) & SDL_SRCCOLORKEY);
-}
-
-// An aircraft spawned is first shown as a white rectangle, itself hidden.
-TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwentyAndAMarkerShowsFirst)
-{
-    const Uint32 white = SDL_MapRGB(screen->format, 255, 255, 255);
     for (const auto& [points, window] : std::vector<std::pair<unsigned int, int>>{
              {0, 3000}, {1, 2990}, {297, 30}, {298, 20}, {299, 20}, {UINT_MAX, 20}}) {
         for (const int draw : {window + 7, window - 1, 19}) {
@@ -256,19 +214,9 @@ TEST_F(Game, TheSpawnWindowShrinksByTenPerPointToTwentyAndAMarkerShowsFirst)
             EXPECT_EQ(marker ? marker->sprite : nullptr,
                       draw % window < 20 ? sprites[draw % window] : nullptr)
                 << points << " " << draw;
-            if (marker) {
-                PathSprite* announced = marker->sprite;
-                EXPECT_TRUE(doGameTickTasks());
-                EXPECT_TRUE(marker && !announced->isVisible() &&
-                            pixelAt(seams.window.get(), marker->rect.x, marker->rect.y) == white);
-            }
             resetSituation();
         }
     }
-}
-
-TEST_F(Game, AnAircraftEntersAtABorderPointUnlessAnotherHasACornerInTheSquareThere)
-{
     const int last = MAX_SPRITES - 1;      // the blocker: the last of the roster counts too
     const int s = sprites[0]->getWidth();  // the looks are square
     const int b = sprites[last]->getWidth();
@@ -285,12 +233,12 @@ TEST_F(Game, AnAircraftEntersAtABorderPointUnlessAnotherHasACornerInTheSquareThe
                                          {1760, 640 - s, 0, -1, 0, 560, 0},
                                          {2239, 640 - s, 479 - s, -1, 0, 560, 479 - s - half}}) {
         // The blocker's corners just inside and just outside the square.
-        for (const auto& [bx, by, blocks] :
-             std::vector<std::tuple<int, int, bool>>{{cx + 79, cy + 79, true},
-                                                     {cx - b, cy - b, true},
-                                                     {cx + 80, cy + 79, false},
-                                                     {cx - b - 1, cy - b, false},
-                                                     {cx - b, cy - b - 1, false}}) {
+        for (const auto& [bx, by, blocks] : std::vector<std::tuple<int, int, bool>>{
+                 {cx + 79, cy + 79, true},
+                 {cx - b, cy - b, true},
+                 {cx + 80, cy + 79, false},
+                 {cx - b - 1, cy - b, false},
+             }) {
             launch(last, bx, by);
             aircraft(0)->setCrashed();
             sprites[0]->addToPath(1, 1);
@@ -318,12 +266,10 @@ TEST_F(Game, ATickCrashesTheFirstCollidingPairForAGameOverThatKeepsTheBestScore)
     score = 4;
     highscore = 3;
     EXPECT_FALSE(doGameTickTasks());
-    for (int i : {8, 9}) {  // both crashed; 9 and 10 cover a corner pixel of the one before
-        const int at = (i - 8) * (w - 1);
-        EXPECT_LE(
-            wrongPixels(seams.window.get(), aircraft(i)->crashedSurf, 200 + at, 300 + at, bgSurf),
-            2);
-    }
+    SDL_Surface* crashed = aircraft(8)->crashedSurf;  // both; 9 and 10 cover a corner pixel each
+    EXPECT_LE(wrongPixels(seams.window.get(), crashed, 200, 300, bgSurf) +
+                  wrongPixels(seams.window.get(), crashed, 199 + w, 299 + w, bgSurf),
+              4);
     EXPECT_TRUE(windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
     const std::string after = std::to_string(highscore) + " " + std::to_string(score);
     readHighscore();
@@ -353,8 +299,7 @@ TEST_F(Game, ATickWaitsWithOneWakeupUntilTenMillisecondsAfterTheLastOne)
         const long long due = seams.origin + (since + TICK_PERIOD) * NS_PER_MS;  // SDL's turn
         EXPECT_TRUE(lastTick - since >= TICK_PERIOD && seams.sleeps == wakeups &&
                     seams.ns - std::max(due, start) < NS_PER_MS)
-            << afterUs << ": " << lastTick - since << " ms, " << seams.sleeps << " wakeups, "
-            << seams.ns - due << " ns after the turn";
+            << afterUs << ": " << seams.sleeps << " wakeups, " << seams.ns - due << " ns late";
     }
 }
 
@@ -396,10 +341,8 @@ TEST_F(Game, TheFrameShowsTheCountersRoutesUnderAircraftAndTheMarkerOnTop)
 TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLanding)
 {
     // Dragged from the approach area onto the runway it is on approach; else not.
-    for (const auto& [index, from, state] :
-         std::vector<std::tuple<int, int, Sint32>>{{EW_AIRCRAFT, APPROACH_X, OnApproach},
-                                                   {EW_AIRCRAFT, RUNWAY_X + 9, Routed},
-                                                   {0, APPROACH_X, Routed}}) {
+    for (const auto& [index, from, state] : std::vector<std::tuple<int, int, Sint32>>{
+             {EW_AIRCRAFT, APPROACH_X, OnApproach}, {0, APPROACH_X, Routed}}) {
         FlyObj* a = aircraft(index);
         launch(index, 100, 190);
         a->addToPath(5, 5);  // an old route, flown halfway
@@ -443,71 +386,65 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
     }
 }
 
-// Through the main loop: announced while paused, heard only once resumed; a route to land, a
-// landing, a crash that silences the rest and halts the game on its frame until a key. Muted,
-// nothing is heard.
-TEST_F(Game, EachMomentIsHeardOnceAndACrashHaltsTheGameUntilAKey)
+// Through the main loop: a pause screen without aircraft, silent, where a press does nothing and
+// the fullscreen keys keep the picture; then each effect once, and a crash that silences the
+// rest and halts the game on its frame until a key, in the pass a close ends. Muted, silence.
+TEST_F(Game, AKeyPausesTheGameAndItsSoundEachMomentIsHeardOnceAndACrashHaltsUntilAKey)
 {
-    for (const bool mute : {false, true}) {
-        closeSound();
-        openSound(soundFiles().data(), mute);
-        seams.heard.clear();
-        launch(12, RUNWAY_X - 5, RUNWAY_Y - 5, STILL, Final);  // lands in the first tick
-        launch(EW_AIRCRAFT, 100, 190);
-        push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
-        seams.draws = {0, 700};  // aircraft 0 announced while paused
-        int halts = 0;           // passes of the halted game
-        bool collided = false;
-        seams.onDelay = [&] {
-            if (++halts == 1) {
-                push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
-                push(SDL_MOUSEBUTTONDOWN, 101, 191);
-                push(SDL_MOUSEMOTION, APPROACH_X, RUNWAY_Y);
-                push(SDL_MOUSEMOTION, RUNWAY_X, RUNWAY_Y);
-                push(SDL_MOUSEBUTTONUP);
-            } else if (halts == 3) {
-                EXPECT_TRUE(windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
-                push(SDL_QUIT);
-            }
-        };
-        seams.onSleep = [&] {
-            if (sprites[EW_AIRCRAFT]->state == OnApproach && !collided) {
-                launch(18, 300, 300);
-                launch(19, 302, 302);
-                collided = true;
-            } else if (collided && sprites[18]->state == Inactive) {
-                ADD_FAILURE() << "the game went on after the crash";
-                push(SDL_QUIT);
-            }
-        };
-        runMainLoop();
-        EXPECT_EQ(seams.heard, mute ? "" : "pause resume landing announce approach stop crash ");
-        resetSituation();
-    }
-}
-
-TEST_F(Game, AKeyHaltsTheGameOnAPauseScreenWithoutAircraftTheNextResumesItAndACloseQuits)
-{
-    launch(19, 100, 100);
+    launch(12, RUNWAY_X - 5, RUNWAY_Y - 5, STILL, Final);  // lands in the first tick
+    launch(EW_AIRCRAFT, 100, 190);
     push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
-    push(SDL_MOUSEBUTTONDOWN, 105, 105);  // ignored while halted
-    push(SDL_KEYDOWN, 0, 0, SDLK_F11);    // to fullscreen and back, still paused
+    push(SDL_MOUSEBUTTONDOWN, 105, 195);
     push(SDL_KEYDOWN, 0, 0, SDLK_F11);
+    push(SDL_KEYDOWN, 0, 0, SDLK_F11);
+    seams.draws = {0, 700};  // aircraft 0 announced while paused
+    bool collided = false;
+    Uint32 haltedAt = 0;  // the tick stamp when the crash halted the game
     seams.onDelay = [&] {
-        if (seams.delays.size() == 3) {
+        if (seams.delays.size() == 1) {
             EXPECT_TRUE(windowShows(txtPauseSurf, PAUSE_TEXT_Y) &&
                         windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
-            EXPECT_NE(wrongPixels(seams.window.get(), aircraft(19)->normalSurf, 100, 100, bgSurf),
+            EXPECT_NE(wrongPixels(seams.window.get(), aircraft(EW_AIRCRAFT)->normalSurf, 100, 190,
+                                  bgSurf),
                       0);
+            EXPECT_EQ(sprites[EW_AIRCRAFT]->pathLen, 0u);
+            push(SDL_KEYDOWN, 0, 0, SDLK_SPACE);
+            push(SDL_MOUSEBUTTONDOWN, 101, 191);
+            push(SDL_MOUSEMOTION, APPROACH_X, RUNWAY_Y);
+            push(SDL_MOUSEMOTION, RUNWAY_X, RUNWAY_Y);
+            push(SDL_MOUSEBUTTONUP);
+        } else if (seams.delays.size() == 2) {
+            EXPECT_TRUE(windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
+            haltedAt = lastTick;
+            collided = false;  // the next game may go on
             push(SDL_KEYDOWN, 0, 0, SDLK_a);
             push(SDL_QUIT);
             push(SDL_MOUSEMOTION, 10, 10);
         }
     };
+    seams.onSleep = [&] {
+        const Uint32 white = SDL_MapRGB(screen->format, 255, 255, 255);  // announced, still hidden
+        EXPECT_TRUE(seams.sleeps != 1 ||
+                    (marker && !sprites[0]->isVisible() &&
+                     pixelAt(seams.window.get(), marker->rect.x, marker->rect.y) == white));
+        if (sprites[EW_AIRCRAFT]->state == OnApproach && !collided) {
+            launch(18, 300, 300);
+            launch(19, 302, 302);
+            collided = true;
+        } else if (collided && sprites[18]->state == Inactive) {
+            ADD_FAILURE() << "the game went on after the crash";
+            push(SDL_QUIT);
+        }
+    };
     runMainLoop();
-    EXPECT_EQ(seams.delays, std::vector<Uint32>(3, 2 * TICK_PERIOD));
-    EXPECT_EQ(STILL - sprites[19]->moveDelay, 1);  // the last pass ends with a tick
-    EXPECT_EQ(sprites[19]->pathLen + SDL_PollEvent(nullptr), 0u);
+    EXPECT_EQ(seams.heard, "pause resume landing announce approach stop crash resume ");
+    EXPECT_TRUE(seams.delays.size() == 2 && lastTick != haltedAt);  // the last pass ticked
+    closeSound();
+    openSound(SOUNDS, true);  // muted: nothing heard
+    seams.heard.clear();
+    playEffect(EffectCrash);
+    pauseSound();
+    EXPECT_EQ(seams.heard, "");
 }
 
 TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteKeepsTheHigherWholeOrNotAtAll)

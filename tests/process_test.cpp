@@ -1,4 +1,5 @@
-// The real binary: its SDL, arguments, bitmaps, high-score files and writer.
+// The real binary: its SDL, its bad files and devices and their statuses, and the writer of its
+// best score.
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -33,62 +34,6 @@ TEST(SdlLeg, TheTestsAndTheGameRunAgainstTheSdlTheLegAsksFor)
     EXPECT_EQ(library.find("/sdl12-compat/") != std::string::npos, onSdl12Compat()) << library;
 }
 
-// Without a display the driver named is used as asked; none named, no driver that draws into
-// the terminal stands in, and the one line says where a display was looked for.
-TEST(CommandLine, ArgumentsAreAnsweredWithoutAWindowAndNoDisplayEndsWithStatusOne)
-{
-    const std::string usage = "Usage: corvane [--scale N] [--fullscreen] [--mute]\n";
-    const std::tuple<std::vector<std::string>, const char*, int, std::string, std::string> cases[] =
-        {{{"--help"}, "x11", EXIT_OK, usage, "-h, --help"},  // how it starts, what it holds
-         {{"--version"}, "x11", EXIT_OK, "Corvane 1.01\n", ""},
-         {{"--fly"}, "x11", EXIT_BAD_ARGUMENT, "corvane: unknown argument '--fly' (", "\n"},
-         {{}, "x11", EXIT_NO_SDL, "Couldn't initialize SDL: ", "\n"},
-         {{},
-          "",
-          EXIT_NO_SDL,
-          "Couldn't initialize SDL: ",
-          "no display found: DISPLAY is not set\n"}};
-    for (const auto& [args, driver, status, start, holds] : cases) {
-        WorkFolder dir;
-        std::vector<std::string> argv = {"sh", "-c", R"(exec "$0" "$@" 2>err)", CORVANE_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<std::string> env = gameEnv(driver);  // no DISPLAY
-        if (*driver == '\0') {
-            env.front() = "SDL_VIDEODRIVER";               // unset
-            env.push_back("XDG_RUNTIME_DIR=" + dir.path);  // as in a session, for SDL2's sake
-        }
-        ChildProcess run(argv, env, dir.path, dir.file("out"));
-        EXPECT_EQ(run.waitForExit(EXIT_TIMEOUT_MS), status) << start;
-        const std::string said = readFile(dir.file(status == EXIT_OK ? "out" : "err"));
-        EXPECT_TRUE(said.rfind(start, 0) == 0 && said.find(holds) != std::string::npos &&
-                    (status == EXIT_OK || said.find('\n') == said.size() - 1))
-            << said;
-        EXPECT_EQ(readFile(dir.file(status == EXIT_OK ? "err" : "out")), "");
-    }
-}
-
-// One damage (removed, cut short, not a bitmap) for each way a bitmap is loaded.
-TEST(BadInput, EachDamagedBitmapEndsTheGameWithStatusThreeNamingTheFile)
-{
-    const AircraftClass& c = FLEET[std::size(FLEET) - 1];  // the others loaded before it
-    std::vector<std::string> files = {DIGITS_FILE, c.normalFile, c.approachFile, c.crashedFile};
-    files.insert(files.end(),
-                 {headingFile(c.normalFile, HeadingNE), headingFile(c.approachFile, HeadingNW)});
-    for (size_t n = 0; n < files.size(); ++n) {
-        WorkFolder dir(WorkFolder::WITH_BITMAPS);
-        const std::string whole = readFile(dir.file(files[n]));
-        fs::remove(dir.file(files[n]));
-        if (n % 3 != 0)
-            std::ofstream(dir.file(files[n]))
-                << (n % 3 == 1 ? whole.substr(0, whole.size() / 2) : "GIF89a\n");
-        ChildProcess game({CORVANE_BINARY}, gameEnv("dummy"), dir.path, dir.file("err.txt"));
-        EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_NO_BITMAP) << files[n];
-        const std::string said = readFile(dir.file("err.txt"));
-        EXPECT_EQ(said.rfind("Couldn't load bitmap " + files[n] + ": ", 0), 0u) << said;
-        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
-    }
-}
-
 // As root, the game runs as nobody, so that file permissions apply, from copies in dir.
 std::vector<std::string> gameCommand(const WorkFolder& dir)
 {
@@ -104,43 +49,68 @@ std::vector<std::string> gameCommand(const WorkFolder& dir)
     return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", lsan, game};
 }
 
-// What is wrong, as changed in the game's folder; the game plays, quits and says it in one line.
-TEST(BadInput, WithABadHighscoreFileIconOrAudioTheGamePlaysQuitsAndLeavesTheFileAsItWas)
+enum Change { UNREADABLE, FOLDER, REMOVE, CUT, GARBLE, NO_AUDIO, NO_DISPLAY };
+
+// Changes a file of the game's folder, named as the game names it.
+void changeFile(const WorkFolder& dir, const std::string& name, Change change,
+                const std::string& content)
 {
-    enum Change { NONE, FOLDER, UNREADABLE, READ_ONLY_FOLDER, NO_ICON, NO_AUDIO, NO_SOUND };
-    const std::tuple<std::string, Change, std::string> cases[] = {
-        {"", NONE, ""},
-        {"4294967296", NONE, ""},
-        {std::string("\x7f\x45\x4c\x46\x00\xff", 6), NONE, ""},
-        {"", FOLDER, ""},
-        {"17", UNREADABLE, ""},
-        {"17", READ_ONLY_FOLDER, ""},
-        {"5", NO_ICON, "Couldn't load window icon bitmaps/icon.bmp: "},
-        {"5", NO_AUDIO, "Couldn't open the audio device: "},
-        {"5", NO_SOUND, "Couldn't load sound sounds/crash.wav: "}};
-    for (const auto& [content, change, said] : cases) {
+    const std::string file = dir.file(name);
+    const std::string whole = change == CUT ? readFile(file) : "";
+    if (!name.empty())
+        fs::remove(file);
+    if (change == FOLDER)
+        fs::create_directory(file);
+    else if (change == UNREADABLE)
+        std::ofstream(file) << content;
+    else if (change == CUT || change == GARBLE)
+        std::ofstream(file) << (change == CUT ? whole.substr(0, whole.size() / 2) : "GIF89a\n");
+    if (change == UNREADABLE)
+        fs::permissions(file, fs::perms::none);
+}
+
+// A file changed, or no audio or display: said in one line, and the game plays on and leaves the
+// best score as it was, or ends with 3 on a bitmap (one a way it is loaded) or 1 without a
+// display (the driver named used as asked; none named, none that draws into the terminal).
+TEST(BadInput, WithABadFileOrNoDeviceTheGamePlaysOnOrEndsWithTheStatusOfWhatFailed)
+{
+    const AircraftClass& c = FLEET[std::size(FLEET) - 1];  // the others loaded before it
+    const std::string bitmap = "Couldn't load bitmap ";
+    const std::tuple<std::string, Change, std::string, std::string> cases[] = {
+        {HIGHSCORE_FILE, FOLDER, "", ""},
+        {HIGHSCORE_FILE, UNREADABLE, "17", ""},
+        {ICON_FILE, REMOVE, "", "Couldn't load window icon bitmaps/icon.bmp: "},
+        {SOUND_FILES[EffectCrash], REMOVE, "", "Couldn't load sound sounds/crash.wav: "},
+        {"", NO_AUDIO, "", "Couldn't open the audio device: "},
+        {"", NO_DISPLAY, "x11", "Couldn't initialize SDL: "},
+        {"", NO_DISPLAY, "", "Couldn't initialize SDL: no display found: DISPLAY is not set\n"},
+        {DIGITS_FILE, REMOVE, "", bitmap + DIGITS_FILE},
+        {c.normalFile, CUT, "", bitmap + c.normalFile},
+        {c.approachFile, GARBLE, "", bitmap + c.approachFile}};
+    for (const auto& [name, change, content, said] : cases) {
         WorkFolder dir(WorkFolder::WITH_BITMAPS);
         const std::vector<std::string> command = gameCommand(dir);
-        const std::string file = dir.file(HIGHSCORE_FILE);
-        if (change == FOLDER)
-            fs::create_directory(file);
-        else
-            std::ofstream(file) << content;
-        if (change == UNREADABLE)
-            fs::permissions(file, fs::perms::none);
-        if (change == READ_ONLY_FOLDER)
-            fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::remove);
-        if (change == NO_ICON || change == NO_SOUND)
-            fs::remove(dir.file(change == NO_ICON ? ICON_FILE : SOUND_FILES[EffectCrash]));
-        std::vector<std::string> env = gameEnv("dummy");
+        const std::string file = dir.file(name);
+        changeFile(dir, name, change, content);
+        std::vector<std::string> env = gameEnv(change == NO_DISPLAY ? content : "dummy");
         if (change == NO_AUDIO)
             env.emplace_back("SDL_AUDIODRIVER=none");
+        if (change == NO_DISPLAY && content.empty()) {
+            env.front() = "SDL_VIDEODRIVER";               // unset
+            env.push_back("XDG_RUNTIME_DIR=" + dir.path);  // as in a session, for SDL2's sake
+        }
         ChildProcess game(command, env, dir.path, dir.file("err.txt"));
-        EXPECT_EQ(game.waitForExit(700), -1) << change << " ended the game";
-        game.signal(SIGTERM);  // SDL turns it into a quit event
-        EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), EXIT_OK) << change;
-        fs::permissions(file, fs::perms::owner_read, fs::perm_options::add);
-        EXPECT_EQ(change == FOLDER ? "" : readFile(file), content) << change;
+        const int status = said.rfind(bitmap, 0) == 0 ? EXIT_NO_BITMAP
+                           : change == NO_DISPLAY     ? EXIT_NO_SDL
+                                                      : EXIT_OK;
+        if (status == EXIT_OK) {
+            EXPECT_EQ(game.waitForExit(700), -1) << name << " ended the game";
+            game.signal(SIGTERM);  // SDL turns it into a quit event
+        }
+        EXPECT_EQ(game.waitForExit(EXIT_TIMEOUT_MS), status) << name << change;
+        if (change == UNREADABLE)
+            fs::permissions(file, fs::perms::owner_read, fs::perm_options::add);
+        EXPECT_TRUE(name != HIGHSCORE_FILE || change == FOLDER || readFile(file) == content);
         const std::string err = readFile(dir.file("err.txt"));
         EXPECT_TRUE(said.empty() ? err.empty()
                                  : err.rfind(said, 0) == 0 && err.find('\n') == err.size() - 1)

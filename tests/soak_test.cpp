@@ -23,7 +23,8 @@ TEST_F(Soak, ARandomPlayerNeverBreaksARuleOfTheFieldOnAnyFrame)
         push(type, static_cast<int>(rng() % SCREEN_WIDTH), static_cast<int>(rng() % SCREEN_HEIGHT));
     };
     seams.nextDraw = [&] { return static_cast<int>(rng() % (RAND_MAX + 1u)); };
-    seams.setTicks(0xFFFFFFFFu - 60000u);  // every run goes through the clock's wrap
+    seams.origin =
+        seams.ns - (0xFFFFFFFFLL - 60000) * NS_PER_MS;  // every run goes through the wrap
     long long played = 0;
     long long landings = 0;
     long long crashedShown = 0;  // aircraft shown crashed, frame by frame
