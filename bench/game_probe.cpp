@@ -354,7 +354,9 @@ bool measureStates(const HaltedGame& h)
 
 bool measureHalt(const XServer& x, const std::string& folder, const Options& options)
 {
-    std::vector<std::string> command = {options.binary, "--scale", std::to_string(options.scale)};
+    std::vector<std::string> command = {options.binary};
+    if (options.scale != 1)  // a game from before --scale runs too
+        command.insert(command.end(), {"--scale", std::to_string(options.scale)});
     if (options.mute)
         command.emplace_back("--mute");
     ChildProcess game =
