@@ -356,7 +356,7 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
         push(SDL_MOUSEBUTTONUP, 500, 400);
         push(SDL_MOUSEBUTTONDOWN, 10, 10);  // on no aircraft: nothing happens
         for (SDL_Event e; SDL_PollEvent(&e);) {
-            EXPECT_NE(e.type, SDL_KEYDOWN) << "a key put back as a quit";
+            EXPECT_EQ(e.type, SDL_MOUSEBUTTONDOWN) << "put back as a quit";
             EXPECT_TRUE(handleMouseInput(&e));
         }
         ASSERT_EQ(a->pathLen, 4u);
@@ -364,6 +364,9 @@ TEST_F(Game, APressOnAnAircraftDrawsARouteOnePointATickUntilReleaseCrashOrLandin
                     a->pathPos == 0);
         EXPECT_EQ(a->state * 100 + (STILL - sprites[19]->moveDelay), state * 100 + 3);
         EXPECT_EQ(a->surface, state == OnApproach ? a->approachSurf : a->normalSurf);
+        std::set<SDL_Surface*> looks(a->normalHeadings, std::end(a->normalHeadings));
+        looks.insert(a->approachHeadings, std::end(a->approachHeadings));
+        EXPECT_EQ(looks.size() - looks.count(nullptr), 2u * NUM_HEADINGS);  // each its own look
         resetSituation();
     }
     // A crash or a landing ends a drag, and a quit read meanwhile is put back.
