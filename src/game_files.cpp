@@ -30,6 +30,7 @@ const unsigned int DECIMAL_BASE = 10;
 const char* const LOCK_SUFFIX = ".lock";
 const int LOCK_TRIES = 100;  // a second of waiting for another game's write
 const long LOCK_RETRY_NS = 10000000;
+const mode_t READABLE_BY_ALL = 0644;  // the best score's file and its lock file
 
 bool exists(const std::string& path)
 {
@@ -81,7 +82,6 @@ void reportBitmapFailure(const std::string& path)
 int lockBestScore()
 {
     const std::string lockPath = highscorePath + LOCK_SUFFIX;
-    const mode_t READABLE_BY_ALL = 0644;
     const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, READABLE_BY_ALL);
     if (fd < 0)
         return -1;
@@ -103,7 +103,6 @@ int lockBestScore()
 // new one. Answers 0, or the errno of what failed; then the old file stays.
 int replaceBestScore(unsigned int score)
 {
-    const mode_t READABLE_BY_ALL = 0644;
     std::string tempName = highscorePath + ".XXXXXX";
     const int fd = mkstemp(tempName.data());
     if (fd < 0)

@@ -74,12 +74,6 @@ std::vector<std::string> lookFiles(const AircraftClass& c)
     return files;
 }
 
-SDL_Rect rectAt(int x, int y, int w, int h)
-{
-    return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
-                    static_cast<Uint16>(h)};
-}
-
 // The spawn window shrinks with the score down to its minimum, without
 // wrapping however large the score grows.
 unsigned int spawnWindow()

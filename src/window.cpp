@@ -46,12 +46,6 @@ struct ShownFrame {
 };
 ShownFrame shown;
 
-SDL_Rect rectAt(int x, int y, int w, int h)
-{
-    return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
-                    static_cast<Uint16>(h)};
-}
-
 // A window icon that cannot be loaded is not worth refusing to start for.
 // Set before the video mode, as SDL asks.
 void setWindowIcon(const std::string& path)
@@ -168,8 +162,9 @@ void takeChangedTiles(const SDL_Surface* frame, const std::vector<Uint8>& change
     rects->clear();
     for (int y = 0; y < frame->h; y += TILE_HEIGHT) {
         const size_t rowStart = rects->size();
+        const Uint8* rowChanged = &changed[firstTileOfRow(frame, y)];
         for (size_t column = 0; column < columns; ++column) {
-            if (!changed[firstTileOfRow(frame, y) + column])
+            if (!rowChanged[column])
                 continue;
             const int x = static_cast<int>(column) * TILE_WIDTH;
             const SDL_Rect tile = rectAt(x, y, std::min(TILE_WIDTH, frame->w - x),
@@ -375,6 +370,12 @@ std::string displayLookedFor()
 }
 
 }  // namespace
+
+SDL_Rect rectAt(int x, int y, int w, int h)
+{
+    return SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
+                    static_cast<Uint16>(h)};
+}
 
 // Without a display SDL falls back on drivers that draw into the terminal
 // (classic SDL 1.2) or nowhere (SDL2 under sdl12-compat). The classic

@@ -34,6 +34,9 @@ struct WindowLayout {
     int top;
 };
 
+// A rectangle of SDL's, which keeps its corner in 16 bits and its size unsigned.
+SDL_Rect rectAt(int x, int y, int w, int h);
+
 // Starts SDL's video on a display, or on the driver the player names in
 // SDL_VIDEODRIVER. Answers false, with SDL_GetError saying why, when it
 // cannot: a driver that draws into the terminal or nowhere is no display.
