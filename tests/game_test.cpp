@@ -492,6 +492,7 @@ TEST_F(Game, TheBestScoreReadIsTheLeadingNumberAndAWriteKeepsTheHigherWholeOrNot
     close(otherGame);
     highscorePath = "made/on/the/way/highscore.txt";
     EXPECT_EQ(save(70), "70 70 ");
+    EXPECT_EQ(fs::status("made/on/the/way").permissions(), fs::perms::owner_all);  // private
     highscorePath = std::string(250, 'h') + ".txt";  // no room in its name for a temporary file
     std::ofstream(highscorePath) << 5;
     EXPECT_EQ(save(77), "77 5 " + notSaved + highscorePath + ": File name too long\n");
