@@ -451,6 +451,11 @@ bool pollWindowEvent(SDL_Event* event)
             toggleFullscreen();
             continue;
         }
+        if (next.type == SDL_VIDEOEXPOSE) {
+            if (field())  // the window lost its picture; the field still holds it
+                presentWhole(field());
+            continue;
+        }
         const bool onField = mapPointerToField(&next);
         if (isWheelNotch(next) || (next.type == SDL_MOUSEBUTTONDOWN && !onField))
             continue;

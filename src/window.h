@@ -54,9 +54,11 @@ WindowLayout layoutWindow(int desktopWidth, int desktopHeight, const WindowOptio
 SDL_Surface* openWindow(const WindowOptions& options);
 // Takes the next event for the field into event, which keeps what it held
 // when none is waiting. The window acts on its own events: F11 and Alt+Enter
-// switch between the window and fullscreen, keeping the picture; a wheel
-// notch is no press, nor is a press on the border around the field. Pointer
-// positions come in field pixels, clamped to the field.
+// switch between the window and fullscreen, keeping the picture; an expose
+// (a window that lost its picture, as sdl12-compat reports it) shows the field
+// again at once, also in a halted game; a wheel notch is no press, nor is a
+// press on the border around the field. Pointer positions come in field
+// pixels, clamped to the field.
 bool pollWindowEvent(SDL_Event* event);
 // The surface the game composes its frames on from now on: a switch to or
 // from fullscreen may give it a new one. Null when no video mode could be

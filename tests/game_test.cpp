@@ -419,7 +419,9 @@ TEST_F(Game, AKeyPausesTheGameAndItsSoundEachMomentIsHeardOnceAndACrashHaltsUnti
         } else if (seams.delays.size() == 2) {
             EXPECT_TRUE(windowShows(txtPresskeySurf, PRESSKEY_TEXT_Y));
             haltedAt = lastTick;
-            collided = false;  // the next game may go on
+            collided = false;                              // the next game may go on
+            SDL_FillRect(seams.window.get(), nullptr, 0);  // the window lost its picture
+            push(SDL_VIDEOEXPOSE);
             push(SDL_KEYDOWN, 0, 0, SDLK_a);
             push(SDL_QUIT);
             push(SDL_MOUSEMOTION, 10, 10);
